@@ -1,0 +1,44 @@
+#include "app/startup_restore.h"
+
+#include <exception>
+
+#include "app/settings_file.h"
+#include "common/message_box.h"
+#include "picker/play_order.h"
+#include "ui/file_controls.h"
+
+namespace torvane::app {
+
+void restore_at_startup(Program& program) {
+  ProgramState& state = program.state();
+  try {
+    read_settings(program);
+    auto& dialog = program.FrmSelectFiles();
+
+    int n = dialog.File1.count();
+    if (n > state.MaxFiles) {
+      msg_box(program.sys(), messages::too_many_files(state.MaxFiles), messages::kCautionTitle);
+      n = state.MaxFiles;
+    }
+
+    // The folder line without the LF the writer put there.
+    std::string& prefix = state.IniLines[0];
+    if (!prefix.empty()) prefix.pop_back();
+    if (n == 0) return;
+
+    for (int i = 0; i < n; ++i) {
+      const std::string& name = dialog.File1.entry(i);
+      dialog.List1.add_item(name);
+      // One "\" between folder and name whatever the line ended in, so a hand-written file
+      // without the LF still gives paths that load.
+      state.FileList[i] = ui::join_path(prefix, name);
+    }
+    picker::cmdok_Click(program);
+    dialog.CmdOK.set_enabled(true);
+    program.FrmMain().cmdstart.set_enabled(true);
+  } catch (const std::exception&) {
+    settings_fall_back(program);
+  }
+}
+
+}  // namespace torvane::app

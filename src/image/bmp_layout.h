@@ -1,0 +1,90 @@
+#pragma once
+// Internal: what the header parser learns about a bitmap, and the pieces of the decoder
+// that turn its pixel data into screen pixels. Not part of the public interface.
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "image/bmp_decoder.h"
+#include "platform/byte_source.h"
+
+namespace torvane::image::detail {
+
+// The row converters load pixels with memcpy into integers and rely on x86's byte order;
+// every build of this program targets little-endian machines.
+static_assert(std::endian::native == std::endian::little,
+              "the BMP row converters assume a little-endian machine");
+
+enum class PixelFormat {
+  kIndexed,    // 1, 2, 4 or 8 bits per pixel through the palette
+  kRgb24,      // B,G,R bytes
+  kXrgb32,     // B,G,R,X bytes: the screen's own layout once X is cleared
+  kMasked16,   // 16-bit pixels split by colour masks (also BI_RGB's 5-5-5)
+  kMasked32,   // 32-bit pixels with masks other than 0x00FF0000/0x0000FF00/0x000000FF
+  kRle8,
+  kRle4,
+};
+
+// One colour channel of a masked pixel: where it sits and how to widen it to 8 bits.
+struct Channel {
+  std::uint32_t mask = 0;
+  int shift = 0;        // position of the mask's lowest bit
+  int drop = 0;         // low bits thrown away when the channel is wider than 8 bits
+  std::array<std::uint8_t, 256> to8{};  // channel value (at most 8 bits) -> 0..255
+
+  // Sets up the channel for a contiguous (or zero) mask.
+  void init(std::uint32_t m);
+  std::uint32_t operator()(std::uint32_t pixel) const {
+    return to8[((pixel & mask) >> shift) >> drop];
+  }
+};
+
+struct BmpLayout {
+  std::int64_t width = 0;   // > 0
+  std::int64_t height = 0;  // > 0; the sign in the file only tells the row order
+  bool top_down = false;
+  int bits_per_pixel = 0;
+  PixelFormat format = PixelFormat::kIndexed;
+  std::uint64_t file_size = 0;
+  std::uint64_t data_offset = 0;  // first byte of pixel data, < file_size
+  std::uint64_t stride = 0;       // bytes per row of uncompressed data (a multiple of 4)
+  // Palette as screen pixels. Entries the file does not supply stay black, which is also
+  // what Windows shows for indices past the end of a short palette, so out-of-range
+  // indices need no check in the pixel loops.
+  std::array<std::uint32_t, 256> palette{};
+  int palette_entries = 0;
+  Channel red, green, blue;  // kMasked16 / kMasked32 only
+};
+
+// Reads and checks everything before the pixel data. On failure `error` says why.
+bool parse_bmp_header(platform::ByteSource& file, BmpLayout& layout, std::string& error);
+
+// Fill the visible picture from uncompressed rows. Returns false when the file ended before
+// every visible pixel was read (the rest is then `background`).
+bool decode_uncompressed(platform::ByteSource& file, const BmpLayout& layout,
+                         std::uint32_t background, Picture& out);
+
+// Same for RLE8/RLE4 streams. Returns false when the stream ended without its end marker.
+bool decode_rle(platform::ByteSource& file, const BmpLayout& layout, std::uint32_t background,
+                Picture& out);
+
+inline std::uint16_t le16(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+inline std::uint32_t le32(const std::uint8_t* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+// Reads as much as the source gives, up to `size` bytes: read_at may return less than
+// asked for before the end of the file (a pipe-like source, a read error), so keep asking
+// until it makes no progress.
+std::size_t read_fully(platform::ByteSource& file, std::uint64_t offset, std::uint8_t* dst,
+                       std::size_t size);
+
+}  // namespace torvane::image::detail

@@ -1,0 +1,16 @@
+#include "picker/help_page.h"
+
+#include "common/message_box.h"
+
+namespace torvane::picker {
+
+void cmdhlp_Click(Program& program) {
+  platform::Services& sys = program.sys();
+  const std::string folder = sys.program_folder();
+  const std::string path = folder + "\\help.htm";
+  // Whatever went wrong (no file, no viewer, no access), the user is told the same thing.
+  if (sys.open_document(path, folder) <= 32)
+    msg_box(sys, messages::kHelpMissing, messages::kErrorTitle);
+}
+
+}  // namespace torvane::picker

@@ -1,0 +1,70 @@
+#include "picker/picture_list.h"
+
+#include "common/message_box.h"
+#include "ui/file_controls.h"
+
+namespace torvane::picker {
+namespace {
+
+// Appends the entries of File1 that `take` picks, in File1's order, until the list is full.
+template <class Pick>
+void add_files(Program& program, Pick take) {
+  auto& dialog = program.FrmSelectFiles();
+  ProgramState& state = program.state();
+  const int n = dialog.File1.count();
+  for (int i = 0; i < n; ++i) {
+    if (!take(i)) continue;
+    if (dialog.List1.count() >= state.MaxFiles) {
+      msg_box(program.sys(), messages::kListFull);
+      dialog.CmdAddtoList.set_enabled(false);
+      dialog.cmdAddAll.set_enabled(false);
+      return;
+    }
+    const std::string& name = dialog.File1.entry(i);
+    dialog.List1.add_item(name);
+    const std::size_t slot = static_cast<std::size_t>(dialog.List1.count() - 1);
+    if (state.FileList.size() <= slot) state.FileList.resize(slot + 1);
+    state.FileList[slot] = ui::join_path(dialog.File1.path(), name);
+    if (!dialog.minute.text().empty()) dialog.CmdOK.set_enabled(true);
+    program.FrmMain().cmdstart.set_enabled(true);
+  }
+}
+
+}  // namespace
+
+void CmdAddtoList_Click(Program& program) {
+  auto& file1 = program.FrmSelectFiles().File1;
+  add_files(program, [&](int i) { return file1.selected(i); });
+}
+
+void cmdAddAll_Click(Program& program) {
+  add_files(program, [](int) { return true; });
+}
+
+void CmdDelfromlist_Click(Program& program) {
+  auto& dialog = program.FrmSelectFiles();
+  ProgramState& state = program.state();
+  const int count = dialog.List1.count();
+
+  std::vector<std::string> kept_names, kept_paths;
+  kept_names.reserve(count);
+  kept_paths.reserve(count);
+  for (int i = 0; i < count; ++i) {
+    if (dialog.List1.selected(i)) continue;
+    kept_names.push_back(dialog.List1.entry(i));
+    kept_paths.push_back(entry_or_empty(state.FileList, i));
+  }
+
+  // Both stores are rebuilt from the same kept pairs, so they stay parallel.
+  dialog.List1.clear();
+  state.FileList.assign(state.MaxFiles + 1, {});
+  for (std::size_t j = 0; j < kept_names.size(); ++j) {
+    dialog.List1.add_item(std::move(kept_names[j]));
+    state.FileList[j] = std::move(kept_paths[j]);
+  }
+
+  if (dialog.List1.count() == 0) program.FrmMain().cmdstart.set_enabled(false);
+  dialog.CmdDelfromlist.set_enabled(false);
+}
+
+}  // namespace torvane::picker

@@ -1,0 +1,263 @@
+#include "platform/headless/headless_services.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "platform/headless/host_file_source.h"
+
+namespace fs = std::filesystem;
+
+namespace torvane::platform {
+namespace {
+
+char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool equal_ignoring_case(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return upper(x) == upper(y); });
+}
+
+// Converts with iconv; a character the target cannot hold becomes "?", as the system's own
+// conversion does.
+std::string convert(std::string_view in, const char* from, const char* to) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+  std::string out;
+  out.resize(in.size() * 4 + 16);
+  char* src = const_cast<char*>(in.data());
+  std::size_t src_left = in.size();
+  char* dst = out.data();
+  std::size_t dst_left = out.size();
+  while (src_left > 0) {
+    if (iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) {
+      const std::size_t used = out.size() - dst_left;
+      out.resize(out.size() * 2);
+      dst = out.data() + used;
+      dst_left = out.size() - used;
+      continue;
+    }
+    // EILSEQ or EINVAL: put "?" for the character and step over it.
+    if (dst_left == 0) continue;
+    *dst++ = '?';
+    --dst_left;
+    std::size_t skip = 1;
+    if (std::string_view(from) == "UTF-8") {
+      const unsigned char c = static_cast<unsigned char>(*src);
+      skip = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    }
+    skip = std::min(skip, src_left);
+    src += skip;
+    src_left -= skip;
+  }
+  out.resize(out.size() - dst_left);
+  iconv_close(cd);
+  return out;
+}
+
+class NullView final : public ui::FormView {
+ public:
+  void create() override {}
+  void form_changed() override {}
+  void control_changed(ui::Control&, ui::Aspect) override {}
+  void set_focus(ui::Control&) override {}
+  void destroy() override {}
+};
+
+}  // namespace
+
+HeadlessServices::HeadlessServices() { generator_.seed(1); }
+
+void HeadlessServices::map_drive(char letter, const fs::path& host, std::string label) {
+  const char l = upper(letter);
+  drives_[l] = Drive{host, std::move(label), true, std::string{l, ':', '\\'}};
+}
+
+void HeadlessServices::unmap_drive(char letter) { drives_.erase(upper(letter)); }
+
+void HeadlessServices::set_drive_ready(char letter, bool ready) {
+  drives_.at(upper(letter)).ready = ready;
+}
+
+void HeadlessServices::set_drive_current_folder(char letter, std::string folder) {
+  drives_.at(upper(letter)).current = std::move(folder);
+}
+
+void HeadlessServices::script_fractions(std::vector<float> fractions) {
+  scripted_.insert(scripted_.end(), fractions.begin(), fractions.end());
+}
+
+const HeadlessServices::Drive& HeadlessServices::drive_for(const std::string& windows_path) const {
+  if (windows_path.size() < 2 || windows_path[1] != ':')
+    throw PlatformError("not a full path: " + windows_path);
+  auto it = drives_.find(upper(windows_path[0]));
+  if (it == drives_.end()) throw PlatformError("no such drive: " + windows_path);
+  if (!it->second.ready) throw PlatformError("drive not ready: " + windows_path);
+  return it->second;
+}
+
+fs::path HeadlessServices::host_path(const std::string& windows_path) const {
+  fs::path p = drive_for(windows_path).host;
+  // Windows finds a name whatever its letter case; so does this, one component at a time.
+  std::istringstream parts(windows_path.substr(2));
+  for (std::string part; std::getline(parts, part, '\\');) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      p = p.parent_path();
+      continue;
+    }
+    fs::path exact = p / part;
+    std::error_code ec;
+    if (!fs::exists(exact, ec)) {
+      for (const auto& e : fs::directory_iterator(p, ec)) {
+        if (equal_ignoring_case(e.path().filename().string(), part)) {
+          exact = e.path();
+          break;
+        }
+      }
+    }
+    p = exact;
+  }
+  return p;
+}
+
+bool HeadlessServices::query_work_area(WorkArea& area) {
+  if (!work_area_) return false;
+  area = *work_area_;
+  return true;
+}
+
+std::vector<DriveInfo> HeadlessServices::drives() {
+  std::vector<DriveInfo> out;
+  for (const auto& [letter, d] : drives_) out.push_back({letter, d.label});
+  return out;
+}
+
+std::string HeadlessServices::drive_current_folder(char letter) {
+  const std::string root{upper(letter), ':', '\\'};
+  const Drive& d = drive_for(root);
+  std::error_code ec;
+  if (!fs::is_directory(d.host, ec)) throw PlatformError("drive not ready: " + root);
+  return d.current;
+}
+
+std::vector<std::string> HeadlessServices::list(const std::string& folder, bool folders) {
+  const fs::path dir = host_path(folder);
+  std::error_code ec;
+  fs::directory_iterator it(dir, ec);
+  if (ec) throw PlatformError("cannot list " + folder + ": " + ec.message());
+  std::vector<std::string> names;
+  for (const auto& e : it) {
+    std::error_code type_ec;
+    const bool is_dir = e.is_directory(type_ec);
+    if (folders ? is_dir : (!is_dir && e.is_regular_file(type_ec)))
+      names.push_back(e.path().filename().string());
+  }
+  return names;
+}
+
+std::vector<std::string> HeadlessServices::list_subfolders(const std::string& folder) {
+  return list(folder, true);
+}
+
+std::vector<std::string> HeadlessServices::list_files(const std::string& folder) {
+  return list(folder, false);
+}
+
+std::unique_ptr<ByteSource> HeadlessServices::open_for_reading(const std::string& path) {
+  try {
+    return HostFileSource::open(host_path(path).string());
+  } catch (const PlatformError&) {
+    return nullptr;
+  }
+}
+
+std::optional<std::string> HeadlessServices::read_file(const std::string& path) {
+  try {
+    std::ifstream in(host_path(path), std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  } catch (const PlatformError&) {
+    return std::nullopt;
+  }
+}
+
+bool HeadlessServices::replace_file(const std::string& path, std::string_view bytes) {
+  if (fail_writes) return false;
+  try {
+    const fs::path target = host_path(path);
+    fs::path temp = target;
+    temp += ".new";
+    {
+      std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+      if (!out) return false;
+      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      out.flush();
+      if (!out) {
+        out.close();
+        fs::remove(temp);
+        return false;
+      }
+    }
+    std::error_code ec;
+    fs::rename(temp, target, ec);
+    if (ec) fs::remove(temp, ec);
+    return !ec;
+  } catch (const PlatformError&) {
+    return false;
+  }
+}
+
+std::string HeadlessServices::to_ansi(std::string_view utf8) {
+  return convert(utf8, "UTF-8", "CP932");
+}
+
+std::string HeadlessServices::from_ansi(std::string_view ansi) {
+  return convert(ansi, "CP932", "UTF-8");
+}
+
+void HeadlessServices::seed_random(std::uint32_t seed) {
+  seeded_with = seed;
+  generator_.seed(seed);
+}
+
+float HeadlessServices::next_random() {
+  if (!scripted_.empty()) {
+    const float r = scripted_.front();
+    scripted_.pop_front();
+    return r;
+  }
+  return generator_.next();
+}
+
+std::int32_t HeadlessServices::open_document(const std::string& path, const std::string&) {
+  opened_documents.push_back(path);
+  if (open_document_result > 32) {
+    // The shell reports a missing file whatever viewer is registered.
+    try {
+      std::error_code ec;
+      if (!fs::is_regular_file(host_path(path), ec)) return 2;
+    } catch (const PlatformError&) {
+      return 3;
+    }
+  }
+  return open_document_result;
+}
+
+void HeadlessServices::message_box(std::string_view text, std::string_view title) {
+  messages.push_back({std::string(text), std::string(title)});
+  if (on_message) on_message(messages.back());
+}
+
+std::unique_ptr<ui::FormView> HeadlessWindowSystem::create_view(ui::Form&) {
+  return std::make_unique<NullView>();
+}
+
+}  // namespace torvane::platform

@@ -1,0 +1,103 @@
+#pragma once
+// The test backend: drive letters mapped to host folders (as Wine maps them), a current
+// folder per drive, drives that can be marked not ready, a scripted generator, and a record
+// of every message box, document opened and request to keep the display awake.
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/random.h"
+#include "platform/services.h"
+#include "ui/form.h"
+
+namespace torvane::platform {
+
+class HeadlessServices final : public Services {
+ public:
+  HeadlessServices();
+
+  // -- Set-up a test does -----------------------------------------------------------------
+  void map_drive(char letter, const std::filesystem::path& host, std::string label = {});
+  void unmap_drive(char letter);
+  void set_drive_ready(char letter, bool ready);
+  void set_drive_current_folder(char letter, std::string folder);
+  void set_program_folder(std::string folder) { program_folder_ = std::move(folder); }
+  void set_current_folder(std::string folder) { current_folder_ = std::move(folder); }
+  // nullopt: the query fails.
+  void set_work_area(std::optional<WorkArea> area) { work_area_ = area; }
+  // The next fractions the generator gives; after them it draws its own.
+  void script_fractions(std::vector<float> fractions);
+  // Where a Windows path lies on the host. Throws when its drive is not mapped or not ready.
+  std::filesystem::path host_path(const std::string& windows_path) const;
+
+  // -- What a test reads back ---------------------------------------------------------------
+  struct Message {
+    std::string text;
+    std::string title;
+  };
+  std::vector<Message> messages;
+  // Runs while a box is up (the modal moment), e.g. to see which windows are visible.
+  std::function<void(const Message&)> on_message;
+  std::vector<std::string> opened_documents;
+  std::int32_t open_document_result = 42;  // what the shell answers; 2 = file not found
+  bool display_awake = false;
+  bool quit_requested = false;
+  bool fail_writes = false;  // a full disk or a read-only folder
+  std::uint32_t clock = 0x5EED;
+  std::optional<std::uint32_t> seeded_with;
+  std::uint32_t button_face = 0x00F0F0F0;
+  char system_drive_letter = 'C';
+
+  // -- Services ---------------------------------------------------------------------------
+  bool query_work_area(WorkArea& area) override;
+  std::uint32_t button_face_colour() override { return button_face; }
+  std::string program_folder() override { return program_folder_; }
+  std::string current_folder() override { return current_folder_; }
+  std::vector<DriveInfo> drives() override;
+  char system_drive() override { return system_drive_letter; }
+  std::string drive_current_folder(char letter) override;
+  std::vector<std::string> list_subfolders(const std::string& folder) override;
+  std::vector<std::string> list_files(const std::string& folder) override;
+  std::unique_ptr<ByteSource> open_for_reading(const std::string& path) override;
+  std::optional<std::string> read_file(const std::string& path) override;
+  bool replace_file(const std::string& path, std::string_view bytes) override;
+  std::string to_ansi(std::string_view utf8) override;
+  std::string from_ansi(std::string_view ansi) override;
+  std::uint32_t clock_seed() override { return clock; }
+  void seed_random(std::uint32_t seed) override;
+  float next_random() override;
+  std::int32_t open_document(const std::string& path, const std::string& folder) override;
+  void keep_display_awake(bool on) override { display_awake = on; }
+  void message_box(std::string_view text, std::string_view title) override;
+  void quit() override { quit_requested = true; }
+
+ private:
+  struct Drive {
+    std::filesystem::path host;
+    std::string label;
+    bool ready = true;
+    std::string current;  // "D:\Some\Folder"
+  };
+  const Drive& drive_for(const std::string& windows_path) const;
+  std::vector<std::string> list(const std::string& folder, bool folders);
+
+  std::map<char, Drive> drives_;
+  std::string program_folder_ = "C:\\Torvane";
+  std::string current_folder_ = "C:\\";
+  std::optional<WorkArea> work_area_ = WorkArea{0, 0, 1024, 748};
+  std::deque<float> scripted_;
+  FractionGenerator generator_;
+};
+
+// Views that draw nothing: the model is what a test looks at.
+class HeadlessWindowSystem final : public ui::WindowSystem {
+ public:
+  std::unique_ptr<ui::FormView> create_view(ui::Form& form) override;
+};
+
+}  // namespace torvane::platform

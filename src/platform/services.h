@@ -1,0 +1,95 @@
+#pragma once
+// What the program asks of the system, other than its windows. Two backends fill this in:
+// win32/ for the real program and headless/ for the tests. Paths are Windows paths on both
+// ("C:\Pics\a.bmp"); text is UTF-8 inside the program.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/byte_source.h"
+
+namespace torvane::platform {
+
+// A request the system could not honour: a drive that is not ready, a folder that cannot be
+// listed. Raised by the browsing services and caught by the handlers that must survive it.
+class PlatformError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Screen pixels, right and bottom exclusive.
+struct WorkArea {
+  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+struct DriveInfo {
+  char letter = 'C';   // upper case
+  std::string label;   // volume label, may be empty
+};
+
+class Services {
+ public:
+  virtual ~Services() = default;
+
+  // -- Screen ---------------------------------------------------------------------------
+  // The desktop area not covered by taskbars. False when the query failed; `area` is then
+  // left as it was.
+  virtual bool query_work_area(WorkArea& area) = 0;
+
+  // The colour where no picture covers the picture area (the button face), 0x00RRGGBB.
+  virtual std::uint32_t button_face_colour() = 0;
+
+  // -- Folders and files ----------------------------------------------------------------
+  // Folder of the running executable, without a trailing "\" unless it is a drive root.
+  virtual std::string program_folder() = 0;
+  // The process's current folder ("C:\Work").
+  virtual std::string current_folder() = 0;
+  // The drives the system offers, in letter order.
+  virtual std::vector<DriveInfo> drives() = 0;
+  // The drive the system itself lives on (where C: is missing, the settings fall back here).
+  virtual char system_drive() = 0;
+  // The current folder the system keeps for a drive. Throws when the drive is not ready.
+  virtual std::string drive_current_folder(char letter) = 0;
+  // Names of the sub-folders and of the files of a folder, in no particular order.
+  // Throws when the folder cannot be listed.
+  virtual std::vector<std::string> list_subfolders(const std::string& folder) = 0;
+  virtual std::vector<std::string> list_files(const std::string& folder) = 0;
+  // Opens a file for random-access reading; nullptr when it cannot be opened.
+  virtual std::unique_ptr<ByteSource> open_for_reading(const std::string& path) = 0;
+  // The whole content of a small file; empty when it cannot be read.
+  virtual std::optional<std::string> read_file(const std::string& path) = 0;
+  // Writes a file so that a failure part-way never leaves a damaged file where a good one
+  // was: the bytes go to a new file beside it, which then replaces the old one.
+  virtual bool replace_file(const std::string& path, std::string_view bytes) = 0;
+
+  // -- Text -----------------------------------------------------------------------------
+  // Conversions between the program's UTF-8 and the system's ANSI code page.
+  virtual std::string to_ansi(std::string_view utf8) = 0;
+  virtual std::string from_ansi(std::string_view ansi) = 0;
+
+  // -- Time and chance ------------------------------------------------------------------
+  // A value from the clock for seeding the generator.
+  virtual std::uint32_t clock_seed() = 0;
+  virtual void seed_random(std::uint32_t seed) = 0;
+  // The next fraction r of the generator, 0 <= r < 1.
+  virtual float next_random() = 0;
+
+  // -- Shell ----------------------------------------------------------------------------
+  // Hands a document to its associated viewer without waiting. Above 32 means success.
+  virtual std::int32_t open_document(const std::string& path, const std::string& folder) = 0;
+  // Keeps the display on and the screen saver off while a show runs.
+  virtual void keep_display_awake(bool on) = 0;
+
+  // -- Messages and the end -------------------------------------------------------------
+  // A modal box with a text, a title, one OK button and no icon; returns when OK is pressed.
+  virtual void message_box(std::string_view text, std::string_view title) = 0;
+  // Ends the program's message loop.
+  virtual void quit() = 0;
+};
+
+}  // namespace torvane::platform

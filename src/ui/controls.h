@@ -1,0 +1,134 @@
+#pragma once
+// The simple controls: buttons, labels, text and check boxes, lists, the picture box and the
+// timer. Each setter that changes what the user sees tells the view, and each event is raised
+// before the call that caused it returns.
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "image/bmp_decoder.h"
+#include "ui/form.h"
+
+namespace torvane::ui {
+
+// A value a control cannot take (a check box set to 3).
+class InvalidValue : public std::invalid_argument {
+ public:
+  using std::invalid_argument::invalid_argument;
+};
+
+class CommandButton : public Control {
+ public:
+  CommandButton(Form& form, std::string name, std::string text, Rect rect, int tab,
+                bool enabled = true);
+  // The user pressed the button (mouse, Space, Enter on the focused button). A disabled
+  // button does nothing, whoever pushes it.
+  void click();
+  std::function<void()> on_click;
+};
+
+class Label : public Control {
+ public:
+  Label(Form& form, std::string name, std::string text, Rect rect, int tab);
+};
+
+class TextBox : public Control {
+ public:
+  TextBox(Form& form, std::string name, std::string text, Rect rect, int tab);
+  // Raises on_change when the text differs from what it was, by typing or by code alike.
+  void set_text(std::string_view text);
+  std::function<void()> on_change;
+};
+
+class CheckBox : public Control {
+ public:
+  CheckBox(Form& form, std::string name, std::string text, Rect rect, int tab);
+  int value() const { return value_; }
+  // 0 off, 1 on, 2 greyed; anything else throws InvalidValue.
+  void set_value(int value);
+  // A click by the user switches between off and on.
+  void click();
+
+ private:
+  int value_ = 0;
+};
+
+// A list with extended selection: a click selects one entry, Shift+click a range and
+// Ctrl+click adds or removes single entries.
+class SelectableList : public Control {
+ public:
+  using Control::Control;
+
+  int count() const { return static_cast<int>(entries_.size()); }
+  const std::string& entry(int i) const;  // empty text outside the list
+  const std::vector<std::string>& entries() const { return entries_; }
+  bool selected(int i) const;
+  int selected_count() const;
+  // The current entry (the one with the caret), -1 when there is none.
+  int list_index() const { return list_index_; }
+
+  // What the user does with the mouse; each raises on_click.
+  void click(int i);
+  void ctrl_click(int i);
+  void shift_click(int i);
+  // The native list reports the selection after the user changed it; raises on_click.
+  void user_selected(const std::vector<bool>& selected, int caret);
+
+  std::function<void()> on_click;
+
+ protected:
+  void replace_entries(std::vector<std::string> entries);
+
+  std::vector<std::string> entries_;
+  std::vector<char> selected_;
+  int list_index_ = -1;
+  int anchor_ = -1;
+};
+
+class ListBox : public SelectableList {
+ public:
+  ListBox(Form& form, std::string name, Rect rect, int tab);
+  void add_item(std::string text);
+  void clear();
+};
+
+class PictureBox : public Control {
+ public:
+  PictureBox(Form& form, std::string name, Rect rect, int tab);
+  // The picture drawn from the top-left of the inner area; width 0 means none.
+  const image::Picture& picture() const { return picture_; }
+  // The buffer the next picture is decoded into; call picture_changed() afterwards.
+  image::Picture& picture_buffer() { return picture_; }
+  void picture_changed() { notify(Aspect::picture); }
+  void clear_picture();
+  // The inner area inside the two-pixel sunken edge, in pixels.
+  int inner_width() const;
+  int inner_height() const;
+
+  void click();
+  std::function<void()> on_click;
+
+ private:
+  image::Picture picture_;
+};
+
+class Timer : public Control {
+ public:
+  Timer(Form& form, std::string name);
+  int interval() const { return interval_; }
+  void set_interval(int milliseconds);
+  // Enabled and an interval above 0: the timer runs.
+  bool running() const { return enabled() && interval_ > 0; }
+  // One period has passed; only a running timer raises on_timer.
+  void tick();
+  std::function<void()> on_timer;
+
+ private:
+  int interval_ = 0;
+};
+
+}  // namespace torvane::ui
