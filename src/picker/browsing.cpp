@@ -7,9 +7,6 @@
 
 namespace torvane::picker {
 
-inline constexpr std::string_view kFolderGone =
-    "フォルダを表示できません。削除されたか、ドライブが使えなくなっている可能性があります。";
-
 void dialog_created(Program& program, forms::FrmSelectFiles& dialog) {
   // The lists start on the program's current folder, as a new dialog's lists do; this is no
   // change of folder and raises nothing.

@@ -1,5 +1,7 @@
 #include "picker/picture_list.h"
 
+#include <algorithm>
+
 #include "common/message_box.h"
 #include "ui/file_controls.h"
 
@@ -57,7 +59,7 @@ void CmdDelfromlist_Click(Program& program) {
 
   // Both stores are rebuilt from the same kept pairs, so they stay parallel.
   dialog.List1.clear();
-  state.FileList.assign(state.MaxFiles + 1, {});
+  state.FileList.assign(std::max<std::size_t>(state.MaxFiles + 1, kept_names.size()), {});
   for (std::size_t j = 0; j < kept_names.size(); ++j) {
     dialog.List1.add_item(std::move(kept_names[j]));
     state.FileList[j] = std::move(kept_paths[j]);

@@ -4,8 +4,17 @@
 
 #include "common/message_box.h"
 #include "common/text_number.h"
+#include "ui/file_controls.h"
 
 namespace torvane::picker {
+namespace {
+
+// Whether two texts begin with the same drive letter ("d: [DATA]", "D:\Pics").
+bool same_drive(std::string_view a, std::string_view b) {
+  return !a.empty() && !b.empty() && ui::same_path(a.substr(0, 1), b.substr(0, 1));
+}
+
+}  // namespace
 
 void cmdok_Click(Program& program) {
   auto& dialog = program.FrmSelectFiles();
@@ -70,19 +79,26 @@ void CmdCancel_Click(Program& program) {
 
   // Drive before folder: the change of drive moves the folder list to that drive's current
   // folder, and the folder set afterwards brings it back to the saved one. If either is gone
-  // (medium taken out, folder removed), the lists keep what they show and Cancel goes on.
+  // (medium taken out, folder removed), the lists keep what they show and Cancel goes on with
+  // the rest. The user hears of it once: a drive that is not ready has already been reported
+  // by the change of drive, which leaves the folder list on the old drive.
+  const bool drive_changes = !same_drive(dialog.Drive1.drive(), state.SavedDrive);
   bool restored = true;
+  bool reported = false;
   try {
     dialog.Drive1.set_drive(state.SavedDrive);
+    reported = drive_changes && !same_drive(dialog.Dir1.path(), dialog.Drive1.drive());
   } catch (const std::exception&) {
     restored = false;
   }
-  try {
-    dialog.Dir1.set_path(state.SavedDirPath);
-  } catch (const std::exception&) {
-    restored = false;
+  if (!reported) {
+    try {
+      dialog.Dir1.set_path(state.SavedDirPath);
+    } catch (const std::exception&) {
+      restored = false;
+    }
+    if (!restored) msg_box(program.sys(), kSavedFolderGone, messages::kCautionTitle);
   }
-  if (!restored) msg_box(program.sys(), kSavedFolderGone, messages::kCautionTitle);
 
   dialog.ChkRandom.set_value(state.SavedRandom);
   dialog.minute.set_text(state.SavedMinute);

@@ -16,13 +16,19 @@ bool names_drive_only(std::string_view text) {
          (text.size() == 2 || text[2] == ' ');
 }
 
-bool less_ignoring_case(std::string_view a, std::string_view b) {
+// Negative, zero or positive as `a` sorts before, with or after `b` when case is ignored.
+int compare_ignoring_case(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const char x = lower(a[i]), y = lower(b[i]);
-    if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    const unsigned char x = static_cast<unsigned char>(lower(a[i]));
+    const unsigned char y = static_cast<unsigned char>(lower(b[i]));
+    if (x != y) return x < y ? -1 : 1;
   }
-  return a.size() < b.size();
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+bool less_ignoring_case(std::string_view a, std::string_view b) {
+  return compare_ignoring_case(a, b) < 0;
 }
 
 bool ends_with_bmp(std::string_view name) {
@@ -59,8 +65,12 @@ std::string join_path(std::string_view folder, std::string_view name) {
 
 std::vector<std::string> bitmap_files_sorted(std::vector<std::string> names, std::size_t limit) {
   std::erase_if(names, [](const std::string& n) { return !ends_with_bmp(n); });
-  std::sort(names.begin(), names.end(),
-            [](const std::string& a, const std::string& b) { return less_ignoring_case(a, b); });
+  // Names that differ only in case (possible on a host that tells them apart) still come in
+  // one fixed order, so the same folder always lists the same way.
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    const int c = compare_ignoring_case(a, b);
+    return c != 0 ? c < 0 : a < b;
+  });
   if (names.size() > limit) names.resize(limit);
   return names;
 }
@@ -72,7 +82,11 @@ DriveListBox::DriveListBox(Form& form, platform::Services& sys, std::string name
     : Control(form, Kind::drive_list, std::move(name), rect, tab), sys_(sys) {
   refresh();
   const std::string here = sys_.current_folder();
-  const char letter = here.empty() ? 'C' : upper(here[0]);
+  char letter = here.empty() ? 'C' : upper(here[0]);
+  // A current folder on a drive the list does not offer shows the first drive instead.
+  if (!drives_.empty() && std::none_of(drives_.begin(), drives_.end(),
+                                       [&](const platform::DriveInfo& d) { return d.letter == letter; }))
+    letter = drives_.front().letter;
   drive_ = entry_for(letter);
 }
 
@@ -165,12 +179,13 @@ FileListBox::FileListBox(Form& form, platform::Services& sys, std::string name, 
     : SelectableList(form, Kind::file_list, std::move(name), rect, tab), sys_(sys) {}
 
 void FileListBox::set_path(std::string_view folder) {
-  std::vector<std::string> names = sys_.list_files(std::string(folder));
-  const std::size_t bitmaps = std::count_if(names.begin(), names.end(),
-                                            [](const std::string& n) { return ends_with_bmp(n); });
-  truncated_ = bitmaps > static_cast<std::size_t>(kMaxEntries);
+  std::vector<std::string> names =
+      bitmap_files_sorted(sys_.list_files(std::string(folder)), static_cast<std::size_t>(-1));
+  // A 16-bit index reaches no further: the rest of a huge folder is not shown.
+  truncated_ = names.size() > static_cast<std::size_t>(kMaxEntries);
+  if (truncated_) names.resize(kMaxEntries);
   path_ = folder;
-  replace_entries(bitmap_files_sorted(std::move(names), kMaxEntries));
+  replace_entries(std::move(names));
 }
 
 }  // namespace torvane::ui
