@@ -45,6 +45,8 @@ void Program::start() { FrmIniMes().show(); }
 void Program::end() {
   if (ended_) return;
   ended_ = true;
+  // The show ends with the program: no tick may reach a window that is gone.
+  if (main_) main_->Timer1.set_enabled(false);
   if (main_) main_->close();
   if (screen_) screen_->close();
   if (dialog_) dialog_->close();

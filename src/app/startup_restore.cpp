@@ -26,12 +26,16 @@ void restore_at_startup(Program& program) {
     if (!prefix.empty()) prefix.pop_back();
     if (n == 0) return;
 
+    // A hand-written "C:\" without its LF leaves the bare drive "C:", which the folder list
+    // took as that drive's current folder: the names listed are that folder's.
+    const bool bare_drive = prefix.size() == 2 && prefix[1] == ':';
+    const std::string& folder = bare_drive ? dialog.File1.path() : prefix;
     for (int i = 0; i < n; ++i) {
       const std::string& name = dialog.File1.entry(i);
       dialog.List1.add_item(name);
       // One "\" between folder and name whatever the line ended in, so a hand-written file
       // without the LF still gives paths that load.
-      state.FileList[i] = ui::join_path(prefix, name);
+      state.FileList[i] = ui::join_path(folder, name);
     }
     picker::cmdok_Click(program);
     dialog.CmdOK.set_enabled(true);

@@ -1,6 +1,7 @@
 #pragma once
-// The generator behind the random play order: small, fast, and good enough that every
-// order of 50 pictures is reachable. Fractions carry 24 bits, the precision of a float.
+// The generator behind the random play order: small, fast and evenly spread (xorshift128+).
+// Fractions carry 24 bits, the precision of a float, so each of up to 50 places is drawn
+// with a bias far below anything a viewer could notice.
 
 #include <cstdint>
 

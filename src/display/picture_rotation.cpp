@@ -1,5 +1,7 @@
 #include "display/picture_rotation.h"
 
+#include <exception>
+
 #include "common/text_number.h"
 #include "image/bmp_decoder.h"
 
@@ -68,11 +70,19 @@ void show_picture(Program& program, std::int16_t k) {
     box.clear_picture();
     return;
   }
-  // Pixels an RLE picture skips show the area's own background, the button face.
-  const image::DecodeResult result =
-      image::decode_bmp(*file, box.inner_width(), box.inner_height(),
-                        program.sys().button_face_colour(), box.picture_buffer());
-  if (!result.ok) {
+  // Pixels an RLE picture skips show the area's own background, the button face. A tick
+  // runs straight from the message loop, so nothing may escape from here: a picture too big
+  // for the memory left, or a read the system broke off, is one more picture that cannot be
+  // shown.
+  bool ok = false;
+  try {
+    ok = image::decode_bmp(*file, box.inner_width(), box.inner_height(),
+                           program.sys().button_face_colour(), box.picture_buffer())
+             .ok;
+  } catch (const std::exception&) {
+    ok = false;
+  }
+  if (!ok) {
     box.clear_picture();
     return;
   }
