@@ -15,10 +15,14 @@ namespace {
 std::string describe(DWORD code) {
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return "file not found";
-    case ERROR_ACCESS_DENIED: return "access denied";
-    case ERROR_SHARING_VIOLATION: return "file is locked by another program";
-    default: return "Windows error " + std::to_string(code);
+    case ERROR_PATH_NOT_FOUND:
+      return "file not found";
+    case ERROR_ACCESS_DENIED:
+      return "access denied";
+    case ERROR_SHARING_VIOLATION:
+      return "file is locked by another program";
+    default:
+      return "Windows error " + std::to_string(code);
   }
 }
 
@@ -44,7 +48,9 @@ std::unique_ptr<Win32FileSource> Win32FileSource::open(const std::wstring& path,
       new Win32FileSource(h, static_cast<std::uint64_t>(size.QuadPart)));
 }
 
-Win32FileSource::~Win32FileSource() { ::CloseHandle(static_cast<HANDLE>(handle_)); }
+Win32FileSource::~Win32FileSource() {
+  ::CloseHandle(static_cast<HANDLE>(handle_));
+}
 
 std::size_t Win32FileSource::read_at(std::uint64_t offset, std::span<std::uint8_t> out) {
   std::size_t done = 0;
@@ -61,8 +67,8 @@ std::size_t Win32FileSource::read_at(std::uint64_t offset, std::span<std::uint8_
     // The handle is synchronous, so ReadFile with an offset waits for the data and does
     // not depend on (or race over) a shared file pointer. Reading at or past the end
     // fails with ERROR_HANDLE_EOF or returns 0 bytes; both end the loop.
-    if (!::ReadFile(static_cast<HANDLE>(handle_), out.data() + done, static_cast<DWORD>(want),
-                    &got, &ov) ||
+    if (!::ReadFile(static_cast<HANDLE>(handle_), out.data() + done, static_cast<DWORD>(want), &got,
+                    &ov) ||
         got == 0) {
       break;
     }

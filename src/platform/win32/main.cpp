@@ -1,0 +1,40 @@
+// Torvane.exe: the program's start. Everything it does happens in the event handlers of its
+// windows; this only sets up the process, the two backends and the one message loop.
+
+#include "platform/win32/win32_api.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <exception>
+
+#include "app/program.h"
+#include "platform/win32/win32_services.h"
+#include "platform/win32/win32_window_system.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // A drive without a medium (an empty card reader, a CD drive) must not stop the drive list
+  // with a system error box: the program reports "Drive is not ready." itself.
+  ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_STANDARD_CLASSES;
+  ::InitCommonControlsEx(&controls);
+  // The shell may hand the help page to a viewer through COM.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+
+  try {
+    torvane::platform::Win32WindowSystem windows(instance);
+    torvane::platform::Win32Services sys(windows);
+    torvane::Program program(sys, windows);
+    program.start();
+    windows.run_message_loop();
+  } catch (const std::exception& e) {
+    // Nothing should get here; if something does, say so rather than vanish.
+    ::MessageBoxW(nullptr, torvane::platform::win32::widen(e.what()).c_str(), L"Torvane", MB_OK);
+  }
+
+  if (SUCCEEDED(com)) ::CoUninitialize();
+  return 0;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The real program's system services: the work area, drives, folders and files through the
+// Unicode Win32 calls, the ANSI code page, the shell, the display, message boxes.
+//
+// Implemented features
+//  - Paths stay Windows paths; long ones (beyond MAX_PATH) are reached through "\\?\".
+//  - Folder listings skip what Explorer hides by default: hidden or system files, and the
+//    system's own hidden folders (hidden and system at once).
+//  - Files are replaced through a temporary file beside them, flushed, then moved over.
+//  - No system error box for a drive without a medium (the program sets
+//    SEM_FAILCRITICALERRORS at start).
+//
+// Kept free of <windows.h>.
+
+#include "common/random.h"
+#include "platform/services.h"
+
+namespace torvane::platform {
+
+class Win32WindowSystem;
+
+class Win32Services final : public Services {
+ public:
+  // Message boxes and the help viewer belong to the windows of `windows`.
+  explicit Win32Services(Win32WindowSystem& windows);
+
+  bool query_work_area(WorkArea& area) override;
+  std::uint32_t button_face_colour() override;
+  std::string program_folder() override;
+  std::string current_folder() override;
+  std::vector<DriveInfo> drives() override;
+  char system_drive() override;
+  std::string drive_current_folder(char letter) override;
+  std::vector<std::string> list_subfolders(const std::string& folder) override;
+  std::vector<std::string> list_files(const std::string& folder) override;
+  std::unique_ptr<ByteSource> open_for_reading(const std::string& path) override;
+  std::optional<std::string> read_file(const std::string& path) override;
+  bool replace_file(const std::string& path, std::string_view bytes) override;
+  std::string to_ansi(std::string_view utf8) override;
+  std::string from_ansi(std::string_view ansi) override;
+  std::uint32_t clock_seed() override;
+  void seed_random(std::uint32_t seed) override;
+  float next_random() override;
+  std::int32_t open_document(const std::string& path, const std::string& folder) override;
+  void keep_display_awake(bool on) override;
+  void message_box(std::string_view text, std::string_view title) override;
+  void quit() override;
+
+  // The largest file read_file() reads whole; the settings file is a few hundred bytes.
+  static constexpr std::uint64_t kMaxWholeFile = 16u << 20;
+
+ private:
+  std::vector<std::string> list(const std::string& folder, bool folders);
+
+  Win32WindowSystem& windows_;
+  FractionGenerator generator_;
+};
+
+}  // namespace torvane::platform

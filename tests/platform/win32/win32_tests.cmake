@@ -1,0 +1,21 @@
+# Tests of the Win32 backend itself: the services and the views, in-process under Wine.
+# Windows builds only: src/platform/win32/CMakeLists.txt includes this file once the
+# GoogleTest that tests/e2e builds for MinGW exists.
+include(GoogleTest)
+
+add_executable(win32_backend_test
+  ${CMAKE_CURRENT_LIST_DIR}/win32_services_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_form_view_test.cpp)
+target_link_libraries(win32_backend_test PRIVATE torvane_win32 gtest_main torvane_flags)
+
+gtest_add_tests(TARGET win32_backend_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/win32_services_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/win32_form_view_test.cpp
+  TEST_PREFIX "win32."
+  TEST_LIST _win32_tests)
+# They run with the Wine tests; the views show windows and read the screen back, so they
+# share the desktop lock of the end-to-end tests.
+set_tests_properties(${_win32_tests} PROPERTIES
+  LABELS "e2e;win32"
+  RESOURCE_LOCK wine_desktop
+  TIMEOUT 120)
