@@ -50,14 +50,19 @@ DecodeResult decode_bmp(platform::ByteSource& file, int area_width, int area_hei
   if (count == 0) return result;
 
   background &= 0x00FFFFFF;  // the screen's top byte is always zero
-  const bool rle = layout.format == detail::PixelFormat::kRle8 ||
-                   layout.format == detail::PixelFormat::kRle4;
+  const bool rle =
+      layout.format == detail::PixelFormat::kRle8 || layout.format == detail::PixelFormat::kRle4;
   try {
     const bool complete = rle ? detail::decode_rle(file, layout, background, out)
                               : detail::decode_uncompressed(file, layout, background, out);
     result.partial = !complete;
   } catch (const std::bad_alloc&) {
     return fail(out, "out of memory while decoding");
+  } catch (...) {
+    // Whatever the byte source throws is its caller's business, but a half-drawn picture
+    // must not be mistaken for a whole one.
+    fail(out, {});
+    throw;
   }
   return result;
 }

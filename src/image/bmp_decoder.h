@@ -17,8 +17,8 @@ namespace torvane::image {
 // What the screen draws: top-down rows of 32-bit pixels 0x00RRGGBB (bytes B,G,R,0 in
 // memory, the layout of a top-down 32-bit Windows DIB).
 struct Picture {
-  int width = 0;   // visible width  = min(file width,  area width)
-  int height = 0;  // visible height = min(file height, area height)
+  int width = 0;                      // visible width  = min(file width,  area width)
+  int height = 0;                     // visible height = min(file height, area height)
   std::vector<std::uint32_t> pixels;  // width * height; capacity is reused between pictures
 };
 
@@ -33,7 +33,8 @@ struct DecodeResult {
 // Decodes `file` into `out`, reusing out.pixels' capacity. Pixels the file does not cover
 // (RLE skips, truncated data) are `background` (0x00RRGGBB; its top byte is ignored).
 // A non-positive area gives an empty picture with ok = true once the header is valid.
-// On failure `out` is left empty (width = height = 0, no pixels).
+// On failure `out` is left empty (width = height = 0, no pixels); so it is if the byte
+// source throws, and the exception is passed on.
 DecodeResult decode_bmp(platform::ByteSource& file, int area_width, int area_height,
                         std::uint32_t background, Picture& out);
 

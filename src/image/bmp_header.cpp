@@ -12,9 +12,9 @@ namespace torvane::image::detail {
 namespace {
 
 constexpr std::uint64_t kFileHeaderSize = 14;
-constexpr std::uint32_t kCoreHeaderSize = 12;   // OS/2 1.x BITMAPCOREHEADER
-constexpr std::uint32_t kInfoHeaderSize = 40;   // BITMAPINFOHEADER
-constexpr std::uint32_t kV5HeaderSize = 124;    // the largest header whose fields we use
+constexpr std::uint32_t kCoreHeaderSize = 12;  // OS/2 1.x BITMAPCOREHEADER
+constexpr std::uint32_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
+constexpr std::uint32_t kV5HeaderSize = 124;   // the largest header whose fields we use
 
 // Compression values of the Windows headers. OS/2 2.x headers reuse 3 and 4 for its own
 // Huffman and RLE24 schemes.
@@ -105,17 +105,6 @@ void Channel::init(std::uint32_t m) {
   }
 }
 
-std::size_t read_fully(platform::ByteSource& file, std::uint64_t offset, std::uint8_t* dst,
-                       std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const std::size_t got = file.read_at(offset + done, {dst + done, size - done});
-    if (got == 0) break;
-    done += got;
-  }
-  return done;
-}
-
 bool parse_bmp_header(platform::ByteSource& file, BmpLayout& L, std::string& error) {
   L = BmpLayout{};
   L.file_size = file.size();
@@ -189,8 +178,7 @@ bool parse_bmp_header(platform::ByteSource& file, BmpLayout& L, std::string& err
     error = "bitmaps with an embedded PNG are not supported";
     return false;
   }
-  if (compression > kBiAlphaBitfields ||
-      (kind == HeaderKind::kOs2v2 && compression > kBiRle4)) {
+  if (compression > kBiAlphaBitfields || (kind == HeaderKind::kOs2v2 && compression > kBiRle4)) {
     error = "unsupported compression " + std::to_string(compression);
     return false;
   }
@@ -219,8 +207,7 @@ bool parse_bmp_header(platform::ByteSource& file, BmpLayout& L, std::string& err
   const bool masked = compression == kBiBitfields || compression == kBiAlphaBitfields;
   switch (compression) {
     case kBiRgb:
-      if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 &&
-          bpp != 32) {
+      if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
         error = "unsupported bit depth " + std::to_string(bpp);
         return false;
       }
@@ -271,9 +258,9 @@ bool parse_bmp_header(platform::ByteSource& file, BmpLayout& L, std::string& err
     }
     if (!check_masks(masks, bpp, error)) return false;
     // Alpha is ignored: pictures are shown opaque.
-    const bool plain32 = bpp == 32 && masks[0] == 0x00FF0000 && masks[1] == 0x0000FF00 &&
-                         masks[2] == 0x000000FF;
-    L.format = plain32 ? PixelFormat::kXrgb32
+    const bool plain32 =
+        bpp == 32 && masks[0] == 0x00FF0000 && masks[1] == 0x0000FF00 && masks[2] == 0x000000FF;
+    L.format = plain32     ? PixelFormat::kXrgb32
                : bpp == 16 ? PixelFormat::kMasked16
                            : PixelFormat::kMasked32;
   }

@@ -20,11 +20,11 @@ static_assert(std::endian::native == std::endian::little,
               "the BMP row converters assume a little-endian machine");
 
 enum class PixelFormat {
-  kIndexed,    // 1, 2, 4 or 8 bits per pixel through the palette
-  kRgb24,      // B,G,R bytes
-  kXrgb32,     // B,G,R,X bytes: the screen's own layout once X is cleared
-  kMasked16,   // 16-bit pixels split by colour masks (also BI_RGB's 5-5-5)
-  kMasked32,   // 32-bit pixels with masks other than 0x00FF0000/0x0000FF00/0x000000FF
+  kIndexed,   // 1, 2, 4 or 8 bits per pixel through the palette
+  kRgb24,     // B,G,R bytes
+  kXrgb32,    // B,G,R,X bytes: the screen's own layout once X is cleared
+  kMasked16,  // 16-bit pixels split by colour masks (also BI_RGB's 5-5-5)
+  kMasked32,  // 32-bit pixels with masks other than 0x00FF0000/0x0000FF00/0x000000FF
   kRle8,
   kRle4,
 };
@@ -32,8 +32,8 @@ enum class PixelFormat {
 // One colour channel of a masked pixel: where it sits and how to widen it to 8 bits.
 struct Channel {
   std::uint32_t mask = 0;
-  int shift = 0;        // position of the mask's lowest bit
-  int drop = 0;         // low bits thrown away when the channel is wider than 8 bits
+  int shift = 0;  // position of the mask's lowest bit
+  int drop = 0;   // low bits thrown away when the channel is wider than 8 bits
   std::array<std::uint8_t, 256> to8{};  // channel value (at most 8 bits) -> 0..255
 
   // Sets up the channel for a contiguous (or zero) mask.
@@ -80,6 +80,17 @@ inline std::uint32_t le32(const std::uint8_t* p) {
   std::memcpy(&v, p, 4);
   return v;
 }
+inline std::uint64_t le64(const std::uint8_t* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+// A per-thread buffer of at least `size` bytes for file data on its way to the screen.
+// Kept between pictures: a fresh quarter-megabyte buffer per picture costs page faults
+// that show up in the time to show a 4K picture. Its size is bounded by the chunk size
+// plus one visible row, so by the picture area, not by the file.
+std::uint8_t* scratch_buffer(std::size_t size);
 
 // Reads as much as the source gives, up to `size` bytes: read_at may return less than
 // asked for before the end of the file (a pipe-like source, a read error), so keep asking

@@ -11,7 +11,7 @@
 // early (missing end marker, file ending inside an escape) keeps what it drew.
 
 #include <algorithm>
-#include <vector>
+#include <cstring>
 
 #include "image/bmp_layout.h"
 
@@ -21,38 +21,45 @@ namespace {
 constexpr std::size_t kChunkBytes = 256 * 1024;
 // The longest command: escape, count and an absolute run of 255 pixels padded to a word.
 constexpr std::size_t kLongestCommand = 2 + 256;
+// The fast paths below may read a few bytes past the end of a command and write a few
+// pixels past the end of a run; see Canvas.
+constexpr std::size_t kSlack = 8;
 
 // Sequential reader over the stream that refills a fixed buffer with large reads.
 class StreamReader {
  public:
   StreamReader(platform::ByteSource& file, std::uint64_t offset, std::uint64_t end)
-      : file_(file), next_(offset), end_(end) {
-    const std::uint64_t total = end - offset;
-    buf_.resize(static_cast<std::size_t>(
-        std::clamp<std::uint64_t>(total, 2 * kLongestCommand, kChunkBytes)));
-  }
+      : file_(file),
+        next_(offset),
+        end_(end),
+        size_(static_cast<std::size_t>(
+            std::clamp<std::uint64_t>(end - offset, 2 * kLongestCommand, kChunkBytes))),
+        buf_(scratch_buffer(size_ + kSlack)) {}
 
   // Makes at least `n` (<= kLongestCommand) bytes available unless the stream ends first;
   // returns how many are available.
   std::size_t ensure(std::size_t n) {
     if (tail_ - head_ >= n || next_ >= end_) return tail_ - head_;
-    std::copy(buf_.begin() + head_, buf_.begin() + tail_, buf_.begin());
+    std::memmove(buf_, buf_ + head_, tail_ - head_);
     tail_ -= head_;
     head_ = 0;
-    const std::size_t room = std::min<std::uint64_t>(buf_.size() - tail_, end_ - next_);
-    const std::size_t got = read_fully(file_, next_, buf_.data() + tail_, room);
+    const std::size_t room =
+        static_cast<std::size_t>(std::min<std::uint64_t>(size_ - tail_, end_ - next_));
+    const std::size_t got = read_fully(file_, next_, buf_ + tail_, room);
     // A failed read ends the stream just like the end of the file does.
     next_ = got == room ? next_ + got : end_;
     tail_ += got;
     return tail_ - head_;
   }
-  const std::uint8_t* data() const { return buf_.data() + head_; }
+  // The available bytes, followed by at least kSlack readable (if meaningless) ones.
+  const std::uint8_t* data() const { return buf_ + head_; }
   void consume(std::size_t n) { head_ += n; }
 
  private:
   platform::ByteSource& file_;
   std::uint64_t next_, end_;
-  std::vector<std::uint8_t> buf_;
+  std::size_t size_;
+  std::uint8_t* buf_;
   std::size_t head_ = 0, tail_ = 0;
 };
 
@@ -103,10 +110,41 @@ class Canvas {
     }
     x_ += n;
   }
+
+  // The two common commands get fast paths that work in whole blocks and may paint up to
+  // kSlack - 1 pixels past the run. That is harmless: every pixel after the cursor is
+  // painted again later, by a run or by the background when the cursor jumps or the
+  // stream ends. Only the end of the visible row must not be crossed, since the next
+  // row in memory is already finished.
   void solid_run(std::int64_t n, std::uint32_t colour) {
     if (y_ >= first_visible_ && x_ < vw_) {
-      std::uint32_t* d = row(y_);
-      std::fill(d + x_, d + std::min(x_ + n, vw_), colour);
+      std::uint32_t* d = row(y_) + x_;
+      if (x_ + n + static_cast<std::int64_t>(kSlack) <= vw_) {
+        const std::uint64_t two = colour | (std::uint64_t{colour} << 32);
+        const std::uint64_t block[4] = {two, two, two, two};
+        for (std::int64_t i = 0; i < n; i += 8) std::memcpy(d + i, block, sizeof block);
+      } else {
+        std::fill(d, d + (std::min(x_ + n, vw_) - x_), colour);
+      }
+    }
+    x_ += n;
+  }
+  // An RLE8 absolute run: `s` holds n indices and at least kSlack readable bytes after.
+  void index_run(std::int64_t n, const std::uint8_t* s, const std::uint32_t* pal) {
+    if (y_ >= first_visible_ && x_ < vw_) {
+      std::uint32_t* d = row(y_) + x_;
+      if (x_ + n + static_cast<std::int64_t>(kSlack) <= vw_) {
+        for (std::int64_t i = 0; i < n; i += 4) {
+          const std::uint32_t q = le32(s + i);
+          d[i] = pal[q & 255];
+          d[i + 1] = pal[(q >> 8) & 255];
+          d[i + 2] = pal[(q >> 16) & 255];
+          d[i + 3] = pal[q >> 24];
+        }
+      } else {
+        const std::int64_t end = std::min(x_ + n, vw_) - x_;
+        for (std::int64_t i = 0; i < end; ++i) d[i] = pal[s[i]];
+      }
     }
     x_ += n;
   }
@@ -173,7 +211,7 @@ bool decode_rle(platform::ByteSource& file, const BmpLayout& L, std::uint32_t ba
         if (rle4) {
           c.run(n, [&](std::int64_t i) { return pal[(s[i >> 1] >> (i & 1 ? 0 : 4)) & 15]; });
         } else {
-          c.run(n, [&](std::int64_t i) { return pal[s[i]]; });
+          c.index_run(n, s, pal);
         }
         in.consume(have);
         break;
@@ -181,7 +219,7 @@ bool decode_rle(platform::ByteSource& file, const BmpLayout& L, std::uint32_t ba
       if (rle4) {
         c.run(value, [&](std::int64_t i) { return pal[(s[i >> 1] >> (i & 1 ? 0 : 4)) & 15]; });
       } else {
-        c.run(value, [&](std::int64_t i) { return pal[s[i]]; });
+        c.index_run(value, s, pal);
       }
       in.consume(bytes);
     }

@@ -1,17 +1,16 @@
 #include "platform/headless/host_file_source.h"
 
-#include <cerrno>
-#include <cstring>
-#include <limits>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <limits>
+
 namespace torvane::platform {
 
-std::unique_ptr<HostFileSource> HostFileSource::open(const std::string& path,
-                                                     std::string* error) {
+std::unique_ptr<HostFileSource> HostFileSource::open(const std::string& path, std::string* error) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (error) *error = "cannot open " + path + ": " + std::strerror(errno);
@@ -29,7 +28,9 @@ std::unique_ptr<HostFileSource> HostFileSource::open(const std::string& path,
       new HostFileSource(fd, static_cast<std::uint64_t>(st.st_size)));
 }
 
-HostFileSource::~HostFileSource() { ::close(fd_); }
+HostFileSource::~HostFileSource() {
+  ::close(fd_);
+}
 
 std::size_t HostFileSource::read_at(std::uint64_t offset, std::span<std::uint8_t> out) {
   std::size_t done = 0;

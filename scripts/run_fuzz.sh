@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds the BMP fuzzer (clang, ASan + UBSan) in build/fuzz and runs it for a bounded
+# time, seeded from the public test pictures. Exits non-zero if it finds anything.
+#
+#   scripts/run_fuzz.sh                      # about 60 s
+#   TORVANE_FUZZ_SECONDS=600 scripts/run_fuzz.sh
+#   TORVANE_FUZZ_JOBS=2 scripts/run_fuzz.sh  # parallel workers (default 1)
+#
+# New interesting inputs collect in build/fuzz/corpus; crashes land in build/fuzz/findings.
+set -euo pipefail
+
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${TORVANE_FUZZ_BUILD:-$repo/build/fuzz}"
+shared="${TORVANE_SHARED_DIR:-$repo/../shared}"
+seconds="${TORVANE_FUZZ_SECONDS:-60}"
+jobs="${TORVANE_FUZZ_JOBS:-1}"
+
+mkdir -p "$build"
+cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DTORVANE_FUZZ=ON -DTORVANE_BENCHMARKS=OFF >"$build/configure.log" 2>&1 ||
+  { cat "$build/configure.log" >&2; exit 1; }
+cmake --build "$build" --target bmp_fuzzer -j "$(nproc)"
+
+work="$build/corpus"
+findings="$build/findings"
+# Findings are about this run only; earlier ones stay in findings.old for reference.
+if compgen -G "$findings/*" >/dev/null; then
+  rm -rf "$findings.old" && mv "$findings" "$findings.old"
+fi
+mkdir -p "$work" "$findings"
+seeds=()
+for d in g q b; do
+  [ -d "$shared/corpus/bmpsuite/$d" ] && seeds+=("$shared/corpus/bmpsuite/$d")
+done
+[ "${#seeds[@]}" -gt 0 ] || echo "run_fuzz: no seed corpus under $shared/corpus/bmpsuite; starting empty" >&2
+
+# More than one job makes libFuzzer fork workers that log to fuzz-N.log in the current
+# folder, so run from the build folder.
+parallel=()
+[ "$jobs" -gt 1 ] && parallel=(-jobs="$jobs" -workers="$jobs")
+fuzzer="$(find "$build" -name bmp_fuzzer -type f -perm -u+x | head -n 1)"
+
+# The first folder receives new inputs; the shared pictures are only read.
+status=0
+(cd "$build" && "$fuzzer" "$work" "${seeds[@]}" \
+  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
+  -print_final_stats=1 -artifact_prefix="$findings/" "${parallel[@]}") || status=$?
+
+if [ "$status" -ne 0 ] || compgen -G "$findings/*" >/dev/null; then
+  echo "run_fuzz: the fuzzer found problems (exit $status); inputs in $findings" >&2
+  exit 1
+fi
+echo "run_fuzz: no findings in ${seconds}s"
