@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libstb-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libstb-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 fonts-wine fonts-ipafont-gothic
   xvfb x11-utils xdotool imagemagick locales

@@ -18,4 +18,5 @@ gtest_add_tests(TARGET win32_backend_test
 set_tests_properties(${_win32_tests} PROPERTIES
   LABELS "e2e;win32"
   RESOURCE_LOCK wine_desktop
+  ENVIRONMENT TORVANE_WINE_EXCLUSIVE=1
   TIMEOUT 120)

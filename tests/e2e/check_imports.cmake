@@ -1,0 +1,23 @@
+# Fails when the exe imports a MinGW runtime DLL (libstdc++, libgcc, winpthread), which would
+# have to be shipped beside it.
+#   cmake -DOBJDUMP=<objdump> -DEXE=<program.exe> -P check_imports.cmake
+execute_process(COMMAND "${OBJDUMP}" -p "${EXE}" OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} could not read ${EXE}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${dump}")
+if(NOT imports)
+  message(FATAL_ERROR "no imports found in ${EXE}: not a Windows program?")
+endif()
+set(bad "")
+foreach(line IN LISTS imports)
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  message(STATUS "imports ${dll}")
+  string(TOLOWER "${dll}" lower)
+  if(lower MATCHES "^(libstdc\\+\\+|libgcc|libwinpthread|libssp|libgomp)")
+    list(APPEND bad "${dll}")
+  endif()
+endforeach()
+if(bad)
+  message(FATAL_ERROR "${EXE} needs ${bad} beside it: link it statically (-static)")
+endif()
