@@ -1,0 +1,166 @@
+#pragma once
+// What the end-to-end tests of Torvane.exe share: the program's window titles and control
+// ids, a test base that starts the program in a folder of its own (and again in the same
+// folder, for a second start), browsing the dialog's drive and folder lists, pictures of one
+// colour, a drive letter of our own and a stand-in viewer for the help page.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "e2e_test.h"
+
+namespace torvane::e2e {
+
+inline constexpr wchar_t kIntroTitle[] = L"Torvane";
+inline constexpr wchar_t kMainTitle[] = L"  Torvane's";
+inline constexpr wchar_t kDialogTitle[] =
+    L"スクリーンファイル（.bmp）を右のリストに追加してください。";
+inline constexpr wchar_t kFormClass[] = L"TorvaneForm";
+inline constexpr wchar_t kScreenClass[] = L"TorvaneScreen";
+inline constexpr wchar_t kPictureClass[] = L"TorvanePicture";
+inline constexpr UINT_PTR kTimerId = 1;
+
+// Control ids: 100 + the control's tab index.
+namespace main_id {
+inline constexpr int kStart = 100;     // スタート
+inline constexpr int kSettings = 101;  // 設定
+}  // namespace main_id
+namespace dialog_id {
+inline constexpr int kFiles = 100;    // File1
+inline constexpr int kDrives = 101;   // Drive1
+inline constexpr int kFolders = 102;  // Dir1
+inline constexpr int kOk = 103;       // 設定
+inline constexpr int kCancel = 104;   // キャンセル
+inline constexpr int kMinute = 105;   // interval field
+inline constexpr int kRandom = 107;   // ChkRandom
+inline constexpr int kAdd = 109;      // 追加
+inline constexpr int kList = 110;     // List1
+inline constexpr int kDelete = 111;   // 削除
+inline constexpr int kAddAll = 112;   // 全て追加
+inline constexpr int kHelp = 113;     // スクリーンファイルとは？
+}  // namespace dialog_id
+
+// ---- files --------------------------------------------------------------------------------
+
+bool make_folder(const std::wstring& path);
+// A picture of one colour (0x00RRGGBB) in a 24-bit .bmp file.
+bool write_solid_bmp(const std::wstring& path, int width, int height, std::uint32_t colour);
+// The text in a code page (932 for the settings file on a Japanese system).
+std::string in_code_page(std::wstring_view text, UINT code_page);
+
+// ---- processes and windows ----------------------------------------------------------------
+
+bool process_running(std::wstring_view exe_name);
+// Any message box (#32770) of the process, shown or still being set up.
+bool has_message_box(DWORD process_id);
+// The process's top-level window of this class, visible or not.
+HWND find_window_of_class(DWORD process_id, std::wstring_view window_class);
+// Returns once the program's one UI thread has handled every message posted to it before
+// the call. `edit` is any EDIT of the program: its modified flag, which Torvane never reads,
+// carries the marker.
+bool wait_until_posted_messages_handled(HWND edit);
+// The entries of a LISTBOX or COMBOBOX. Each is read into a buffer with room to spare: Wine
+// copies an entry's whole text into the reader's buffer, and an entry that the program
+// replaced by a longer one between the length query and the read must not overrun it.
+std::vector<std::wstring> entries_of(HWND list);
+// The folder that Dir1 shows: its entries up to the highlighted one, joined.
+std::wstring shown_folder(HWND folder_list);
+
+// ---- a drive letter of our own -------------------------------------------------------------
+
+// Maps the first free letter from M on to a folder, through Wine's mount manager (what
+// winecfg does), so that running programs see the drive at once; unmapped again at the end.
+class MappedDrive {
+ public:
+  explicit MappedDrive(const std::wstring& folder);
+  ~MappedDrive();
+  MappedDrive(const MappedDrive&) = delete;
+  MappedDrive& operator=(const MappedDrive&) = delete;
+
+  // 0 when the mapping failed.
+  wchar_t letter() const { return letter_; }
+  std::wstring root() const { return std::wstring{letter_, L':', L'\\'}; }
+
+ private:
+  wchar_t letter_ = 0;
+};
+
+// ---- a stand-in viewer for .htm files -------------------------------------------------------
+
+// Registers `viewer_exe` as the program that opens .htm files (HKCR\.htm = htmlfile,
+// HKCR\htmlfile\shell\open\command) and puts the previous registration back at the end, so
+// every other test sees the prefix's own.
+class HtmViewerRegistration {
+ public:
+  explicit HtmViewerRegistration(const std::wstring& viewer_exe);
+  ~HtmViewerRegistration();
+  HtmViewerRegistration(const HtmViewerRegistration&) = delete;
+  HtmViewerRegistration& operator=(const HtmViewerRegistration&) = delete;
+
+  bool ok() const { return ok_; }
+
+ private:
+  struct Saved {
+    bool key_existed = false;
+    std::optional<std::wstring> value;
+  };
+  Saved extension_;
+  Saved command_;
+  bool prog_id_existed_ = false;
+  bool ok_ = false;
+};
+
+// ---- the test base ---------------------------------------------------------------------------
+
+class TorvaneTest : public DesktopTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // The program's own folder: Torvane.exe and its TorVan.ini live here.
+  const std::wstring& home() const { return home_->path(); }
+  std::wstring home_file(std::wstring_view name) const { return home_->file(name); }
+
+  // Starts Torvane.exe in its folder (again, for a second start); 0 on failure.
+  DWORD launch();
+  DWORD pid() const { return pid_; }
+
+  // Presses the intro window's OK; false when the intro did not come.
+  bool press_intro_ok();
+  // Waits for the main window to show and for the program to finish what it was doing.
+  HWND wait_for_main();
+  // The intro's OK, then the main window.
+  HWND pass_intro();
+  // Presses 設定 on the main window and waits for the dialog to show.
+  HWND open_dialog(HWND main);
+  // Closes the main window and waits for the program to end.
+  bool close_program(HWND main);
+
+  static HWND control(HWND window, int id) { return find_child_by_id(window, id); }
+
+  // Waits until the program has handled everything posted to it so far: what it shows
+  // afterwards is the outcome of those actions, read without racing its updates. A message
+  // box that an action opened is up (or being set up) by then.
+  ::testing::AssertionResult settle();
+  // A user's actions, each followed by settle(): a click on a button, a click on a list
+  // entry, a double-click on an entry of the folder list.
+  ::testing::AssertionResult press(HWND button);
+  ::testing::AssertionResult choose(HWND list, int index);
+  ::testing::AssertionResult open_folder_entry(HWND dialog, int index);
+  // Drive list, then the folder list entry by entry from the drive's root.
+  ::testing::AssertionResult browse_to(HWND dialog, const std::wstring& folder);
+
+ private:
+  std::wstring exe_;
+  std::unique_ptr<ScratchFolder> home_;
+  std::optional<Process> program_;
+  DWORD pid_ = 0;
+};
+
+}  // namespace torvane::e2e

@@ -1,0 +1,113 @@
+// TorVan.ini of the real Torvane.exe: written from the dialog when the main window closes,
+// read back at the next start, which rebuilds and commits the picture list from the
+// remembered folder before the main window shows.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+
+namespace torvane::e2e {
+namespace {
+
+using Names = std::vector<std::wstring>;
+using namespace dialog_id;
+
+using SettingsFile = TorvaneTest;
+
+TEST_F(SettingsFile, ClosingWritesTheDialogsStateAndTheNextStartRestoresIt) {
+  ASSERT_EQ(GetACP(), 932u) << "the settings file is in the system's code page, which must be "
+                               "932 here: run under the ja_JP.UTF-8 locale";
+  // A Japanese folder name; the second byte of ソ in code page 932 is that of "\".
+  const std::wstring pictures = home_file(L"写真ソフト");
+  const Names names{L"1春.bmp", L"2夏.bmp"};
+  ASSERT_TRUE(make_folder(pictures));
+  for (const auto& name : names)
+    ASSERT_TRUE(write_solid_bmp(pictures + L"\\" + name, 4, 4, rgb(10, 200, 100)));
+
+  // First start: the user picks the folder's pictures, random order, every 12 minutes.
+  ASSERT_NE(launch(), 0u);
+  HWND main = pass_intro();
+  ASSERT_NE(main, nullptr);
+  HWND dialog = open_dialog(main);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(browse_to(dialog, pictures));
+  ASSERT_EQ(entries_of(control(dialog, kFiles)), names);
+  ASSERT_TRUE(press(control(dialog, kAddAll)));
+  ASSERT_EQ(entries_of(control(dialog, kList)), names);
+  HWND random = control(dialog, kRandom);
+  ASSERT_TRUE(press(random));
+  ASSERT_TRUE(is_checked(random));
+  ASSERT_TRUE(set_text(control(dialog, kMinute), L"12"));
+  ASSERT_TRUE(press(control(dialog, kOk)));
+  ASSERT_TRUE(is_visible(main));
+  ASSERT_TRUE(close_program(main));
+
+  // Folder with "\" and LF before CR LF, the random option with LF before CR LF, the
+  // interval as typed; in code page 932.
+  const std::string expected = in_code_page(pictures + L"\\\n\r\n" + L"1\n\r\n" + L"12\r\n", 932);
+  ASSERT_EQ(read_file_bytes(home_file(L"TorVan.ini")), expected);
+
+  // Second start: everything is back, and スタート works at once.
+  ASSERT_NE(launch(), 0u);
+  main = pass_intro();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(is_enabled(control(main, main_id::kStart)))
+      << "the remembered pictures were not committed at start-up";
+  EXPECT_FALSE(has_message_box(pid()));
+  dialog = open_dialog(main);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(shown_folder(control(dialog, kFolders)), pictures);
+  const Names drives = entries_of(control(dialog, kDrives));
+  const int drive = combo_selection(control(dialog, kDrives));
+  ASSERT_TRUE(drive >= 0 && static_cast<std::size_t>(drive) < drives.size());
+  EXPECT_EQ(towupper(drives[static_cast<std::size_t>(drive)][0]), towupper(pictures[0]));
+  EXPECT_EQ(entries_of(control(dialog, kFiles)), names);
+  EXPECT_EQ(entries_of(control(dialog, kList)), names);
+  EXPECT_TRUE(is_checked(control(dialog, kRandom)));
+  EXPECT_EQ(text_of(control(dialog, kMinute)), L"12");
+  ASSERT_TRUE(press(control(dialog, kCancel)));
+  ASSERT_TRUE(is_visible(main));
+
+  // Closed again unchanged, the file is written the same.
+  ASSERT_TRUE(close_program(main));
+  EXPECT_EQ(read_file_bytes(home_file(L"TorVan.ini")), expected);
+}
+
+TEST_F(SettingsFile, FiftyOneBitmapsInTheRememberedFolderBringTheLimitMessageFirst) {
+  const std::wstring pictures = home_file(L"many");
+  ASSERT_TRUE(make_folder(pictures));
+  Names first_fifty;
+  for (int i = 0; i <= 50; ++i) {
+    const std::wstring name = (i < 10 ? L"0" : L"") + std::to_wstring(i) + L".bmp";
+    ASSERT_TRUE(write_solid_bmp(pictures + L"\\" + name, 1, 1, rgb(0, 0, 0)));
+    if (i < 50) first_fifty.push_back(name);
+  }
+  ASSERT_TRUE(write_file_bytes(home_file(L"TorVan.ini"),
+                               in_code_page(pictures + L"\\\n\r\n0\n\r\n3\r\n", CP_ACP)));
+
+  ASSERT_NE(launch(), 0u);
+  ASSERT_TRUE(press_intro_ok());
+  const MessageBoxInfo box = wait_for_message_box(pid());
+  ASSERT_TRUE(box) << "no message about the 51st file";
+  EXPECT_EQ(box.title, L"注意");
+  EXPECT_EQ(box.text, L"最大の 50 ファイルまで読みこみました。");
+  HWND main = find_top_window(pid(), kMainTitle);
+  EXPECT_FALSE(main && is_visible(main)) << "the main window showed before the message";
+  ASSERT_TRUE(dismiss(box));
+
+  main = wait_for_main();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(is_enabled(control(main, main_id::kStart)));
+  HWND dialog = open_dialog(main);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(entries_of(control(dialog, kList)), first_fifty);
+  ASSERT_TRUE(press(control(dialog, kCancel)));
+  ASSERT_TRUE(is_visible(main));
+  EXPECT_TRUE(close_program(main));
+}
+
+}  // namespace
+}  // namespace torvane::e2e

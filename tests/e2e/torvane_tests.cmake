@@ -1,0 +1,28 @@
+# Torvane.exe end to end, one test program per feature: the picture list dialog with its help
+# button, the show, and the settings file across two starts. Included by CMakeLists.txt when
+# the Torvane target exists.
+
+# Helpers the three programs share: window titles and ids, starting the program in a folder
+# of its own, browsing, a mapped drive, the viewer registration.
+add_library(torvane_e2e_support STATIC e2e_support.cpp)
+target_link_libraries(torvane_e2e_support PUBLIC torvane_e2e_gtest advapi32 PRIVATE torvane_flags)
+
+# The stand-in HTML viewer that the help test registers for .htm files.
+add_executable(e2e_help_viewer WIN32 help_viewer.cpp)
+target_compile_definitions(e2e_help_viewer PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
+target_link_libraries(e2e_help_viewer PRIVATE shell32 torvane_flags)
+target_link_options(e2e_help_viewer PRIVATE -municode)
+
+torvane_add_e2e_program(e2e_dialog PREFIX "dialog."
+  SOURCES dialog_test.cpp
+  ARGS "--exe=$<TARGET_FILE:Torvane>" "--viewer=$<TARGET_FILE:e2e_help_viewer>")
+target_link_libraries(e2e_dialog PRIVATE torvane_e2e_support)
+add_dependencies(e2e_dialog Torvane e2e_help_viewer)
+
+foreach(_feature show settings)
+  torvane_add_e2e_program(e2e_${_feature} PREFIX "${_feature}."
+    SOURCES ${_feature}_test.cpp
+    ARGS "--exe=$<TARGET_FILE:Torvane>")
+  target_link_libraries(e2e_${_feature} PRIVATE torvane_e2e_support)
+  add_dependencies(e2e_${_feature} Torvane)
+endforeach()
