@@ -16,7 +16,9 @@ export WINEPREFIX="${WINEPREFIX:-$_torvane_repo/build/wineprefix}"
 export WINEARCH=win64
 # No debug chatter, and no offer to download Mono or Gecko (there is no network for it).
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# winedbg=d: a test program that crashes ends at once instead of waiting in the crash
+# debugger until the time-out.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
 TORVANE_SCREEN="${TORVANE_SCREEN:-1024x768x24}"
 
 # Wine takes its ANSI code page from the locale: 932 (Shift_JIS) only under a Japanese one.

@@ -393,7 +393,10 @@ std::vector<std::wstring> list_items(HWND list) {
   const auto count = send(list, get_count, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     const auto length = send(list, get_length, static_cast<WPARAM>(i), 0);
-    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    // The program may refill the list between the two calls with a longer entry, and the text
+    // is copied whole across processes: leave room for any entry a list box can hold.
+    std::wstring text(std::max<std::size_t>(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, 4096),
+                      L'\0');
     const auto copied =
         send(list, get_text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
