@@ -33,6 +33,8 @@ TEST_F(TorvaneStart, IntroLeadsToTheMainWindowAndClosingItEndsTheProgram) {
   HWND intro = wait_for_window(pid_, kIntroTitle);
   ASSERT_NE(intro, nullptr) << "the intro window did not appear";
   EXPECT_NE(find_child(intro, L"", kIntroText), nullptr) << "the intro's notice is missing";
+  // Kept for a person to look at: what the user sees of each window.
+  screenshot(L"intro");
   HWND ok = find_child(intro, L"BUTTON", L"OK");
   ASSERT_NE(ok, nullptr);
   ASSERT_FALSE(click(ok));
@@ -47,6 +49,7 @@ TEST_F(TorvaneStart, IntroLeadsToTheMainWindowAndClosingItEndsTheProgram) {
   // Nothing to show yet: no picture list has been set up in this fresh folder.
   EXPECT_FALSE(is_enabled(start_button));
   EXPECT_TRUE(is_enabled(settings_button));
+  screenshot(L"main");
 
   close(main);
   EXPECT_TRUE(app().wait_for_exit()) << "the program kept running after its main window closed";
