@@ -305,10 +305,30 @@ void bm_decode(benchmark::State& state, std::string path, int area_w, int area_h
     const auto r = torvane::image::decode_bmp(counted, area_w, area_h, 0, pic);
     if (!r.ok) state.SkipWithError(r.error.c_str());
     benchmark::DoNotOptimize(pic.pixels.data());
+    benchmark::DoNotOptimize(pic.indices.data());
     read = counted.bytes;
   }
   state.counters["bytes_read"] = static_cast<double>(read);
-  state.counters["buffer_bytes"] = static_cast<double>(pic.pixels.capacity() * 4);
+  // The buffer the screen draws from: 4 bytes a pixel, or an index a pixel in padded rows.
+  const bool indexed = pic.bits_per_pixel == 8;
+  state.counters["bpp"] = pic.bits_per_pixel;
+  state.counters["buffer_bytes"] =
+      static_cast<double>(indexed ? pic.indices.size() : pic.pixels.size() * 4);
+}
+
+// An 8-bit and a 24-bit picture in turn, as in a folder that mixes them: each switch of
+// form empties one buffer and refills the other, which must not cost a clearing of it.
+void bm_alternate(benchmark::State& state, std::string a, std::string b, int area_w, int area_h) {
+  Picture pic;
+  for (auto _ : state) {
+    for (const std::string* path : {&a, &b}) {
+      auto file = HostFileSource::open(*path);
+      const auto r = torvane::image::decode_bmp(*file, area_w, area_h, 0, pic);
+      if (!r.ok) state.SkipWithError(r.error.c_str());
+      benchmark::DoNotOptimize(pic.pixels.data());
+      benchmark::DoNotOptimize(pic.indices.data());
+    }
+  }
 }
 
 void bm_stb(benchmark::State& state, std::string path) {
@@ -430,6 +450,8 @@ int main(int argc, char** argv) {
                          Item{"rle8_3840x2160", rle8}}) {
     reg("ours/" + it.name, [=](benchmark::State& s) { bm_decode(s, it.path, W, H); });
   }
+  reg("ours/pal8+rgb24_3840x2160_in_turn",
+      [=](benchmark::State& s) { bm_alternate(s, pal8, rgb24, W, H); });
   for (const Item& it : {Item{"rgb24_3840x2160", rgb24}, Item{"pal8_3840x2160", pal8},
                          Item{"rgb24_1920x1080", small}}) {
     // stb_image reads no RLE, so there is no stb figure for the RLE8 file.
@@ -463,6 +485,14 @@ int main(int argc, char** argv) {
               "read_fresh/pal8_3840x2160", 1.5, false);
   print_ratio(rep, "RLE8 / 8-bit uncompressed, 3840x2160", "ours/rle8_3840x2160",
               "ours/pal8_3840x2160", 2, false);
+  {
+    const double both = rep.time("ours/pal8+rgb24_3840x2160_in_turn"),
+                 apart = rep.time("ours/pal8_3840x2160") + rep.time("ours/rgb24_3840x2160");
+    if (both > 0 && apart > 0) {
+      std::printf("  %-58s %7.2fx  (switching forms should cost nothing: ~1.0x)\n",
+                  "8-bit and 24-bit in turn / the two apart", both / apart);
+    }
+  }
   print_ratio(rep, "16384^2 file in 1920x1080 area / 1920x1080 file",
               "ours/rgb24_16384x16384@1920x1080", "ours/rgb24_1920x1080", 2, false);
 

@@ -15,12 +15,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::MemoryByteSource src({data, size});
     const image::DecodeResult r = image::decode_bmp(src, area[0], area[1], 0x00FF00FF, pic);
     // What the decoder promises, checked on every input.
-    if (!r.ok && (pic.width != 0 || pic.height != 0 || !pic.pixels.empty())) __builtin_trap();
+    if (!r.ok &&
+        (pic.width != 0 || pic.height != 0 || !pic.pixels.empty() || !pic.indices.empty())) {
+      __builtin_trap();
+    }
     if (r.ok) {
       if (pic.width > area[0] || pic.height > area[1]) __builtin_trap();
-      if (pic.pixels.size() != static_cast<std::size_t>(pic.width) * pic.height) __builtin_trap();
-      for (std::uint32_t p : pic.pixels) {
-        if (p >> 24) __builtin_trap();
+      const auto w = static_cast<std::size_t>(pic.width), h = static_cast<std::size_t>(pic.height);
+      if (pic.bits_per_pixel == 8) {
+        // Rows as an 8-bit DIB lays them out, with zero padding, beside a full colour table.
+        if (pic.stride != ((w + 3) & ~std::size_t{3}) || pic.indices.size() != pic.stride * h ||
+            !pic.pixels.empty()) {
+          __builtin_trap();
+        }
+        for (std::size_t y = 0; y < h; ++y)
+          for (std::size_t x = w; x < pic.stride; ++x)
+            if (pic.indices[y * pic.stride + x] != 0) __builtin_trap();
+        for (std::uint32_t c : pic.palette)
+          if (c >> 24) __builtin_trap();
+      } else {
+        if (pic.bits_per_pixel != 32 || pic.pixels.size() != w * h || !pic.indices.empty()) {
+          __builtin_trap();
+        }
+        for (std::uint32_t p : pic.pixels)
+          if (p >> 24) __builtin_trap();
       }
     }
   }

@@ -63,14 +63,36 @@ struct BmpLayout {
 // Reads and checks everything before the pixel data. On failure `error` says why.
 bool parse_bmp_header(platform::ByteSource& file, BmpLayout& layout, std::string& error);
 
-// Fill the visible picture from uncompressed rows. Returns false when the file ended before
-// every visible pixel was read (the rest is then `background`).
-bool decode_uncompressed(platform::ByteSource& file, const BmpLayout& layout,
-                         std::uint32_t background, Picture& out);
+// How a pixel decoder ended.
+enum class Outcome {
+  kComplete,
+  kPartial,  // some pixels were missing and show the background
+  // 8-bit form only: the picture needs the background where no palette entry can show
+  // it. Nothing is wrong with the file; decode it again into the 32-bit form.
+  kNeedsFullColour,
+};
 
-// Same for RLE8/RLE4 streams. Returns false when the stream ended without its end marker.
-bool decode_rle(platform::ByteSource& file, const BmpLayout& layout, std::uint32_t background,
-                Picture& out);
+// Fill the visible picture from uncompressed rows, in the form `out` is set up for (its
+// width, height, bits_per_pixel and buffer; in the 8-bit form its palette too). In the
+// 8-bit form a file too short for the visible rows, or a read that comes up short, gives
+// kNeedsFullColour.
+Outcome decode_uncompressed(platform::ByteSource& file, const BmpLayout& layout,
+                            std::uint32_t background, Picture& out);
+
+// Where the background of an RLE picture goes in the 8-bit form.
+struct BackgroundSlot {
+  // The palette entry skipped pixels get, or -1 if no entry can show the background: then
+  // the first visible skipped pixel ends the decoding.
+  int slot = -1;
+  // Whether the stream's own indices may name `slot` too, meaning the black of an entry
+  // past the file's palette. A picture that has both cannot be shown in 8 bits.
+  bool shared = false;
+};
+
+// Same for RLE8/RLE4 streams; kPartial when the stream ended without its end marker.
+// `slot` is only used in the 8-bit form.
+Outcome decode_rle(platform::ByteSource& file, const BmpLayout& layout, std::uint32_t background,
+                   BackgroundSlot slot, Picture& out);
 
 inline std::uint16_t le16(const std::uint8_t* p) {
   return static_cast<std::uint16_t>(p[0] | (p[1] << 8));

@@ -103,6 +103,45 @@ void convert_row(const BmpLayout& L, const std::uint8_t* s, std::uint32_t* d, st
   }
 }
 
+// The 8-bit form keeps the file's indices: 8-bit rows are copied as they are, and 1-, 2-
+// and 4-bit rows widened to a byte per pixel through a table of what each byte becomes.
+template <int Bpp>
+constexpr std::array<std::uint64_t, 256> make_widen_table() {
+  std::array<std::uint64_t, 256> t{};
+  for (unsigned b = 0; b < 256; ++b) {
+    for (int k = 0; k < 8 / Bpp; ++k) {  // the leftmost pixel sits in the byte's high bits
+      t[b] |= std::uint64_t{(b >> (8 - Bpp * (k + 1))) & ((1u << Bpp) - 1)} << (8 * k);
+    }
+  }
+  return t;
+}
+
+template <int Bpp>
+void widen_row(const std::uint8_t* s, std::uint8_t* d, std::size_t n) {
+  static constexpr std::array<std::uint64_t, 256> kTable = make_widen_table<Bpp>();
+  constexpr std::size_t per_byte = 8 / Bpp;
+  std::size_t i = 0;
+  for (; i + per_byte <= n; i += per_byte) std::memcpy(d + i, &kTable[*s++], per_byte);
+  if (i < n) std::memcpy(d + i, &kTable[*s], n - i);
+}
+
+void index_row(int bpp, const std::uint8_t* s, std::uint8_t* d, std::size_t n) {
+  switch (bpp) {
+    case 8:
+      std::memcpy(d, s, n);
+      break;
+    case 4:
+      widen_row<4>(s, d, n);
+      break;
+    case 2:
+      widen_row<2>(s, d, n);
+      break;
+    default:
+      widen_row<1>(s, d, n);
+      break;
+  }
+}
+
 // How the visible rows are fetched: in chunks of `rows_per_read` screen rows, each chunk
 // one read of consecutive file rows.
 class RowReader {
@@ -132,6 +171,13 @@ class RowReader {
   }
   std::size_t chunk_bytes() const { return chunk_bytes_; }
 
+  // Whether the file is long enough for every visible pixel.
+  bool all_present() const {
+    // The visible row stored last: the top screen row of a bottom-up file.
+    const std::uint64_t last = static_cast<std::uint64_t>(L_.top_down ? vh_ - 1 : L_.height - 1);
+    return last < rows_present_ && L_.data_offset + last * L_.stride + need_ <= L_.file_size;
+  }
+
   // Reads chunk `k` into `buf`; returns the bytes read.
   std::size_t read(std::int64_t k, std::uint8_t* buf) const {
     const auto [y0, rows] = span(k);
@@ -146,29 +192,59 @@ class RowReader {
     return read_fully(file_, off, buf, static_cast<std::size_t>(len));
   }
 
-  // Converts chunk `k` from `buf`, of which `got` bytes were read. Returns false if some
-  // pixels were missing and got the background.
-  bool convert(std::int64_t k, const std::uint8_t* buf, std::size_t got) const {
+  // Whether 8-bit rows are laid out in the file as in the picture, in the same order and
+  // with the same padding, so that they can be read straight to where they belong.
+  bool same_rows() const {
+    return out_.bits_per_pixel == 8 && L_.bits_per_pixel == 8 && L_.stride == out_.stride &&
+           out_.bottom_up == !L_.top_down;
+  }
+
+  // Reads all visible rows straight into the picture, whose rows are in the file's order,
+  // in one read: there is nothing to convert, so no reason to go through the cache in
+  // chunks. kNeedsFullColour if the read came up short.
+  Outcome read_in_place() const {
+    const std::uint64_t first_row =
+        L_.top_down ? 0 : static_cast<std::uint64_t>(L_.height - vh_);  // < rows_present_
+    const std::size_t want = static_cast<std::size_t>(vh_ - 1) * out_.stride + need_;
+    const std::size_t got =
+        read_fully(file_, L_.data_offset + first_row * L_.stride, out_.indices.data(), want);
+    return got < want ? Outcome::kNeedsFullColour : Outcome::kComplete;
+  }
+
+  // Converts chunk `k` from `buf`, of which `got` bytes were read, into the picture's form.
+  // Returns kPartial if some pixels were missing and got the background; in the 8-bit
+  // form, which has no entry for the background, kNeedsFullColour at the first of them.
+  Outcome convert(std::int64_t k, const std::uint8_t* buf, std::size_t got) const {
     const auto [y0, rows] = span(k);
-    bool complete = true;
-    // Fill the screen rows in ascending order even when the file has them the other way
+    const bool indexed = out_.bits_per_pixel == 8;
+    Outcome outcome = Outcome::kComplete;
+    // Fill the picture's rows in memory order even when the file has them the other way
     // round: writing a large picture strictly forwards is markedly faster than hopping
     // back a row at a time, and the rows being read are still in the cache.
-    for (std::int64_t y = y0; y < y0 + rows; ++y) {
+    const bool upwards = indexed && out_.bottom_up;
+    for (std::int64_t i = 0; i < rows; ++i) {
+      const std::int64_t y = upwards ? y0 + rows - 1 - i : y0 + i;      // screen row
       const std::int64_t j = L_.top_down ? y - y0 : y0 + rows - 1 - y;  // row within the chunk
-      std::uint32_t* dst = out_.pixels.data() + static_cast<std::size_t>(y) * vw_;
       const std::uint64_t start = static_cast<std::uint64_t>(j) * L_.stride;
       const std::uint64_t valid = got > start ? std::min<std::uint64_t>(got - start, need_) : 0;
       // A row cut short by the end of the file shows the whole pixels it still has.
       const std::size_t n =
           valid == need_ ? vw_ : static_cast<std::size_t>(valid * 8 / L_.bits_per_pixel);
+      if (indexed) {
+        if (n < vw_) return Outcome::kNeedsFullColour;
+        const std::int64_t row = out_.bottom_up ? vh_ - 1 - y : y;
+        index_row(L_.bits_per_pixel, buf + start,
+                  out_.indices.data() + static_cast<std::size_t>(row) * out_.stride, n);
+        continue;
+      }
+      std::uint32_t* dst = out_.pixels.data() + static_cast<std::size_t>(y) * vw_;
       if (n) convert_row(L_, buf + start, dst, n);
       if (n < vw_) {
         std::fill(dst + n, dst + vw_, background_);
-        complete = false;
+        outcome = Outcome::kPartial;
       }
     }
-    return complete;
+    return outcome;
   }
 
  private:
@@ -189,18 +265,24 @@ class RowReader {
 
 }  // namespace
 
-bool decode_uncompressed(platform::ByteSource& file, const BmpLayout& L, std::uint32_t background,
-                         Picture& out) {
+Outcome decode_uncompressed(platform::ByteSource& file, const BmpLayout& L,
+                            std::uint32_t background, Picture& out) {
   // One thread does it all. Handing the conversion to a second thread while this one
   // reads was tried: on a 4K picture it gained nothing, as both halves are bound by
   // memory bandwidth rather than by the processor.
   const RowReader rows(file, L, background, out);
+  // The 8-bit form has no palette entry for the background of a short file; such files
+  // are rare enough to take the 32-bit form rather than a check of every index.
+  if (out.bits_per_pixel == 8 && !rows.all_present()) return Outcome::kNeedsFullColour;
+  if (rows.same_rows()) return rows.read_in_place();
   std::uint8_t* const buf = scratch_buffer(rows.chunk_bytes());
-  bool complete = true;
+  Outcome outcome = Outcome::kComplete;
   for (std::int64_t k = 0; k < rows.chunks(); ++k) {
-    complete = rows.convert(k, buf, rows.read(k, buf)) && complete;
+    const Outcome o = rows.convert(k, buf, rows.read(k, buf));
+    if (o == Outcome::kNeedsFullColour) return o;
+    if (o == Outcome::kPartial) outcome = o;
   }
-  return complete;
+  return outcome;
 }
 
 }  // namespace torvane::image::detail

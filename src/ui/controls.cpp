@@ -110,8 +110,13 @@ PictureBox::PictureBox(Form& form, std::string name, Rect rect, int tab)
     : Control(form, Kind::picture_box, std::move(name), rect, tab) {}
 
 void PictureBox::clear_picture() {
+  // Both forms' buffers empty out but keep their capacity for the next picture.
   picture_.width = picture_.height = 0;
+  picture_.bits_per_pixel = 32;
+  picture_.bottom_up = false;
+  picture_.stride = 0;
   picture_.pixels.clear();
+  picture_.indices.clear();
   notify(Aspect::picture);
 }
 

@@ -267,7 +267,7 @@ TEST(SettingsFile, AHandWrittenFolderLineWithoutItsLineFeedStillGivesPathsThatLo
   s.main().cmdstart.click();
   const auto& shown = s.screen().Picture1.picture();
   ASSERT_GT(shown.width, 0) << "the first picture loads";
-  EXPECT_EQ(shown.pixels[0], 0xFF0000u);
+  EXPECT_EQ(shown.pixel(0, 0), 0xFF0000u);
 }
 
 // "C:\" without its LF leaves only "C:", which the folder list reads as the drive's current

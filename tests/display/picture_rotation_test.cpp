@@ -42,10 +42,12 @@ class Show : public ::testing::Test {
   std::string shown() {
     const auto& p = s.screen().Picture1.picture();
     if (p.width == 0) return "none";
-    if (p.pixels.empty()) return "?";
-    for (auto px : p.pixels)
-      if ((px & 0xFFFFFF) != (p.pixels[0] & 0xFFFFFF)) return "mixed";
-    const auto it = colour_of.find(p.pixels[0] & 0xFFFFFF);
+    if (p.height == 0) return "?";
+    const std::uint32_t first = p.pixel(0, 0);
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x < p.width; ++x)
+        if (p.pixel(x, y) != first) return "mixed";
+    const auto it = colour_of.find(first);
     return it == colour_of.end() ? "unknown" : it->second;
   }
 
@@ -274,6 +276,46 @@ INSTANTIATE_TEST_SUITE_P(
                       Spoil{"cut_short", "BM6"}, Spoil{"empty", ""}),
     [](const auto& test_case) { return std::string(test_case.param.what); });
 
+// A 2 x 2 bitmap of 8-bit palette indices, all naming the one colour of its palette.
+std::string solid_pal8_bmp(std::uint32_t rgb) {
+  std::string b(54 + 4 + 8, '\0');
+  auto put = [&](std::size_t at, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  b[0] = 'B';
+  b[1] = 'M';
+  put(2, static_cast<std::uint32_t>(b.size()), 4);
+  put(10, 58, 4);
+  put(14, 40, 4);
+  put(18, 2, 4);
+  put(22, 2, 4);
+  put(26, 1, 2);
+  put(28, 8, 2);
+  put(46, 1, 4);    // one palette entry
+  put(54, rgb, 3);  // blue, green, red
+  return b;
+}
+
+TEST_F(Show, APalettePictureShowsItsColourAndAFailedOneAfterItEmptiesTheArea) {
+  s.put_file("C:\\Pics\\a.bmp", solid_pal8_bmp(0x405060));
+  colour_of[0x405060] = "a";
+  s.put_file("C:\\Pics\\b.bmp", "GIF89a......");
+  put("c", 0x708090);
+  s.write_settings("C:\\Pics\\\n\r\n0\n\r\n1\r\n");
+  s.start_to_main();
+  press_start();
+  const auto& p = s.screen().Picture1.picture();
+  EXPECT_EQ(shown(), "a");
+  EXPECT_EQ(p.bits_per_pixel, 8);
+  tick();
+  EXPECT_EQ(shown(), "none");
+  EXPECT_TRUE(p.indices.empty());
+  EXPECT_TRUE(p.pixels.empty());
+  tick();
+  EXPECT_EQ(shown(), "c");
+  EXPECT_EQ(p.bits_per_pixel, 32);
+}
+
 TEST_F(Show, AShorterListCommittedMidShowContinuesFromItsEndMarker) {
   start_with({"a", "b", "c"}, "1");
   press_start();
@@ -322,7 +364,8 @@ TEST_P(PictureSize, OnlyWhatFitsInsideTheAreasEdgeIsDecoded) {
   const auto& p = s.screen().Picture1.picture();
   EXPECT_EQ(p.width, GetParam().shown_width);
   EXPECT_EQ(p.height, GetParam().shown_height);
-  EXPECT_EQ(p.pixels.size(), static_cast<std::size_t>(p.width) * p.height);
+  EXPECT_EQ(p.bits_per_pixel == 8 ? p.indices.size() : p.pixels.size(),
+            static_cast<std::size_t>(p.bits_per_pixel == 8 ? p.stride : p.width) * p.height);
   EXPECT_EQ(shown(), "a");
 }
 

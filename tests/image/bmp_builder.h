@@ -3,7 +3,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
+
+#include "image/bmp_decoder.h"
 
 namespace torvane::image::test {
 
@@ -96,6 +99,39 @@ inline Bytes pack_rows(const std::vector<std::uint32_t>& raw, int width, int hei
     }
   }
   return out;
+}
+
+// Every pixel of a picture, top row first, through pixel(x, y) whatever its form.
+inline std::vector<std::uint32_t> colours_of(const Picture& pic) {
+  std::vector<std::uint32_t> out;
+  out.reserve(static_cast<std::size_t>(pic.width) * static_cast<std::size_t>(pic.height));
+  for (int y = 0; y < pic.height; ++y)
+    for (int x = 0; x < pic.width; ++x) out.push_back(pic.pixel(x, y));
+  return out;
+}
+
+// What the decoder promises about the form of a picture it gives: the layout painters rely
+// on, top row first in 32 bits. Empty when it holds, else what is wrong.
+inline std::string form_fault(const Picture& pic) {
+  const auto w = static_cast<std::size_t>(pic.width), h = static_cast<std::size_t>(pic.height);
+  if (pic.bits_per_pixel == 32) {
+    if (pic.pixels.size() != w * h) return "32-bit pixels are not width * height";
+    if (!pic.indices.empty() || pic.stride != 0) return "32-bit picture with indices";
+    if (pic.bottom_up) return "32-bit picture stored bottom row first";
+    for (std::uint32_t p : pic.pixels)
+      if (p >> 24) return "32-bit pixel with a top byte";
+    return {};
+  }
+  if (pic.bits_per_pixel != 8) return "bits_per_pixel is " + std::to_string(pic.bits_per_pixel);
+  if (pic.stride != ((w + 3) & ~std::size_t{3})) return "stride is not the DIB row size";
+  if (pic.indices.size() != pic.stride * h) return "indices are not stride * height";
+  if (!pic.pixels.empty()) return "8-bit picture with 32-bit pixels";
+  for (std::uint32_t c : pic.palette)
+    if (c >> 24) return "palette entry with a top byte";
+  for (std::size_t y = 0; y < h; ++y)
+    for (std::size_t x = w; x < pic.stride; ++x)
+      if (pic.indices[y * pic.stride + x] != 0) return "row padding is not zero";
+  return {};
 }
 
 }  // namespace torvane::image::test

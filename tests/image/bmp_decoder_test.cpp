@@ -106,14 +106,15 @@ void expect_picture(const Picture& pic, const std::vector<std::uint32_t>& expect
                     int w, int h) {
   ASSERT_EQ(pic.width, w);
   ASSERT_EQ(pic.height, h);
-  ASSERT_EQ(pic.pixels.size(), static_cast<std::size_t>(w) * h);
+  ASSERT_EQ(test::form_fault(pic), "");
   std::vector<std::uint32_t> want;
   for (int y = 0; y < h; ++y) {
     const auto row = expected.begin() + static_cast<std::ptrdiff_t>(y) * full_w;
     want.insert(want.end(), row, row + w);
   }
-  if (pic.pixels == want) return;
-  const auto diff = std::mismatch(want.begin(), want.end(), pic.pixels.begin());
+  const std::vector<std::uint32_t> got = test::colours_of(pic);
+  if (got == want) return;
+  const auto diff = std::mismatch(want.begin(), want.end(), got.begin());
   const auto i = diff.first - want.begin();
   FAIL() << "first difference at " << i % w << "," << i / w << ": want " << std::hex << *diff.first
          << ", got " << *diff.second;
@@ -139,6 +140,10 @@ TEST_P(BmpVariants, DecodesFullPictureAndCrops) {
     DecodeResult r = decode(s.file, 1000, 1000, pic);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_FALSE(r.partial);
+    // Palette indices stay indices, in the file's row order; everything else becomes
+    // 32-bit colours, top row first.
+    EXPECT_EQ(pic.bits_per_pixel, v.bpp <= 8 ? 8 : 32);
+    EXPECT_EQ(pic.bottom_up, v.bpp <= 8 && !top_down);
     expect_picture(pic, s.expected, w, w, h);
 
     // A smaller area shows only its top-left part.
@@ -201,25 +206,117 @@ TEST(BmpDecoder, Rgb24EveryTailLength) {
   }
 }
 
-TEST(BmpDecoder, ReusesCapacityAndEmptiesOnFailure) {
-  const Sample big = make_sample({"rgb24", 40, 24, 0, 0, {}}, 64, 64, false);
-  const Sample small = make_sample({"pal8", 40, 8, 0, 256, {}}, 8, 8, false);
-  Picture pic;
-  ASSERT_TRUE(decode(big.file, 100, 100, pic).ok);
-  const std::uint32_t* storage = pic.pixels.data();
-  ASSERT_TRUE(decode(small.file, 100, 100, pic).ok);
-  EXPECT_EQ(pic.pixels.data(), storage);
-  expect_picture(pic, small.expected, 8, 8, 8);
+TEST(BmpDecoder, IndexedRowsOfEveryWidthAndDepthKeepTheDibStride) {
+  // Widths around the 4-byte row alignment and the 2, 4 and 8 pixels a byte holds, shown
+  // whole and cut to part of their width.
+  for (int bpp : {1, 2, 4, 8}) {
+    for (int w = 1; w <= 17; ++w) {
+      for (bool top_down : {false, true}) {
+        SCOPED_TRACE(std::to_string(bpp) + " bits, width " + std::to_string(w) +
+                     (top_down ? ", top-down" : ""));
+        const Sample s = make_sample({"pal", 40, bpp, 0, 1 << bpp, {}}, w, 3, top_down);
+        for (int aw : {w, w / 2 + 1}) {
+          Picture pic;
+          const DecodeResult r = decode(s.file, aw, 2, pic);
+          ASSERT_TRUE(r.ok) << r.error;
+          ASSERT_EQ(pic.bits_per_pixel, 8);
+          EXPECT_EQ(pic.stride, static_cast<std::size_t>((aw + 3) / 4 * 4));
+          expect_picture(pic, s.expected, w, aw, 2);
+        }
+      }
+    }
+  }
+}
 
-  Bytes broken = small.file;
+TEST(BmpDecoder, ShortIndexedFileTakesThe32BitFormToShowTheBackground) {
+  Sample s = make_sample({"pal8", 40, 8, 0, 256, {}}, 5, 4, false);
+  // Bottom-up 8-byte rows: keep the bottom row and 3 pixels of the next one up.
+  s.file.resize(s.file.size() - 4 * 8 + 8 + 3);
+  Picture pic;
+  const DecodeResult r = decode(s.file, 100, 100, pic);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_TRUE(r.partial);
+  EXPECT_EQ(pic.bits_per_pixel, 32);
+  std::vector<std::uint32_t> want(20, kBackground);
+  for (int x = 0; x < 5; ++x) want[15 + x] = s.expected[15 + x];
+  for (int x = 0; x < 3; ++x) want[10 + x] = s.expected[10 + x];
+  expect_picture(pic, want, 5, 5, 4);
+
+  // Cut where the area does not reach, nothing is missing and the indices stay.
+  Sample td = make_sample({"pal8", 40, 8, 0, 256, {}}, 5, 4, true);
+  td.file.resize(td.file.size() - 6);
+  const DecodeResult r2 = decode(td.file, 100, 3, pic);
+  ASSERT_TRUE(r2.ok) << r2.error;
+  EXPECT_FALSE(r2.partial);
+  EXPECT_EQ(pic.bits_per_pixel, 8);
+  expect_picture(pic, td.expected, 5, 5, 3);
+}
+
+// A disk that fails partway: everything from `limit` on reads as nothing, although the
+// file's size says it is there.
+class FailingSource final : public platform::ByteSource {
+ public:
+  FailingSource(const Bytes& b, std::size_t limit) : inner_(b), size_(b.size()), limit_(limit) {}
+  std::uint64_t size() const override { return size_; }
+  std::size_t read_at(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    if (offset >= limit_) return 0;
+    const std::size_t n = std::min<std::size_t>(out.size(), limit_ - offset);
+    return inner_.read_at(offset, out.first(n));
+  }
+
+ private:
+  platform::MemoryByteSource inner_;
+  std::size_t size_, limit_;
+};
+
+TEST(BmpDecoder, IndexedReadFailingPartwayShowsTheBackgroundInThe32BitForm) {
+  // Several chunked reads' worth of rows; the read fails halfway, so the bottom-up file
+  // loses its top screen rows.
+  const int w = 1031, h = 700;
+  const Sample s = make_sample({"pal8", 40, 8, 0, 256, {}}, w, h, false);
+  FailingSource src(s.file, s.file.size() / 2);
+  Picture pic;
+  const DecodeResult r = decode_bmp(src, 2000, 2000, kBackground, pic);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_TRUE(r.partial);
+  EXPECT_EQ(pic.bits_per_pixel, 32);
+  EXPECT_EQ(test::form_fault(pic), "");
+  for (int x : {0, 517, w - 1}) {
+    EXPECT_EQ(pic.pixel(x, 0), kBackground);
+    EXPECT_EQ(pic.pixel(x, h - 1), s.expected[static_cast<std::size_t>(h - 1) * w + x]);
+  }
+}
+
+TEST(BmpDecoder, ReusesCapacityOfBothFormsAndEmptiesOnFailure) {
+  const Sample big24 = make_sample({"rgb24", 40, 24, 0, 0, {}}, 64, 64, false);
+  const Sample big8 = make_sample({"pal8", 40, 8, 0, 256, {}}, 64, 64, false);
+  const Sample small24 = make_sample({"rgb24", 40, 24, 0, 0, {}}, 8, 8, false);
+  const Sample small8 = make_sample({"pal8", 40, 8, 0, 256, {}}, 7, 8, false);
+  Picture pic;
+  ASSERT_TRUE(decode(big24.file, 100, 100, pic).ok);
+  ASSERT_TRUE(decode(big8.file, 100, 100, pic).ok);
+  const std::uint32_t* pixels = pic.pixels.data();
+  const std::uint8_t* indices = pic.indices.data();
+  // Pictures of either form, one after another, use the buffers already there.
+  for (const Sample* s : {&small24, &small8, &small24, &small8}) {
+    ASSERT_TRUE(decode(s->file, 100, 100, pic).ok);
+    EXPECT_EQ(pic.pixels.data(), pixels);
+    EXPECT_EQ(pic.indices.data(), indices);
+    expect_picture(pic, s->expected, s == &small8 ? 7 : 8, s == &small8 ? 7 : 8, 8);
+  }
+
+  Bytes broken = small8.file;
   broken[0] = 'X';
   const DecodeResult r = decode(broken, 100, 100, pic);
   EXPECT_FALSE(r.ok);
   EXPECT_FALSE(r.error.empty());
   EXPECT_EQ(pic.width, 0);
   EXPECT_EQ(pic.height, 0);
+  EXPECT_EQ(pic.bits_per_pixel, 32);
   EXPECT_TRUE(pic.pixels.empty());
+  EXPECT_TRUE(pic.indices.empty());
   EXPECT_GE(pic.pixels.capacity(), 64u * 64u);
+  EXPECT_GE(pic.indices.capacity(), 64u * 64u);
 }
 
 TEST(BmpDecoder, EmptyAreaGivesEmptyPictureButStillChecksTheHeader) {
@@ -229,6 +326,7 @@ TEST(BmpDecoder, EmptyAreaGivesEmptyPictureButStillChecksTheHeader) {
     const DecodeResult r = decode(s.file, w, h, pic);
     EXPECT_TRUE(r.ok) << r.error;
     EXPECT_TRUE(pic.pixels.empty());
+    EXPECT_TRUE(pic.indices.empty());
   }
   Bytes broken = s.file;
   test::put32(broken, 18, 0);  // width 0
@@ -288,10 +386,10 @@ TEST(BmpDecoder, LargePicturesAcrossManyReads) {
     r = decode(Bytes(s.file.begin(), s.file.begin() + keep), 4000, 4000, pic, kBackground);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_TRUE(r.partial);
-    const std::size_t first = top_down ? pic.pixels.size() - 1 : 0;
-    const std::size_t last = top_down ? 0 : pic.pixels.size() - 1;
-    EXPECT_EQ(pic.pixels[first], kBackground);
-    EXPECT_EQ(pic.pixels[last], s.expected[last]);
+    const int first = top_down ? pic.height - 1 : 0;
+    const int last = top_down ? 0 : pic.height - 1;
+    EXPECT_EQ(pic.pixel(2050, first), kBackground);
+    EXPECT_EQ(pic.pixel(2050, last), s.expected[static_cast<std::size_t>(last) * 2051 + 2050]);
   }
 }
 
@@ -317,6 +415,7 @@ TEST(BmpDecoder, ThrowingByteSourceLeavesPictureEmpty) {
     EXPECT_THROW(decode_bmp(src, 3000, 3000, 0, pic), std::runtime_error);
     EXPECT_EQ(pic.width, 0);
     EXPECT_TRUE(pic.pixels.empty());
+    EXPECT_TRUE(pic.indices.empty());
   }
 }
 
@@ -362,7 +461,7 @@ TEST(BmpDecoder, HugeFileReadsOnlyTheVisibleCorner) {
   const std::uint8_t b = static_cast<std::uint8_t>(last_row * 7);
   const std::uint8_t g = static_cast<std::uint8_t>((last_row + 1) * 7);
   const std::uint8_t rr = static_cast<std::uint8_t>((last_row + 2) * 7);
-  EXPECT_EQ(pic.pixels[0], static_cast<std::uint32_t>(rr << 16 | g << 8 | b));
+  EXPECT_EQ(pic.pixel(0, 0), static_cast<std::uint32_t>(rr << 16 | g << 8 | b));
 }
 
 }  // namespace

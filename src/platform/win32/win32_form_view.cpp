@@ -171,6 +171,50 @@ void run_model(F&& call) {
 
 // -- The picture box --------------------------------------------------------------------------
 
+// Draws a picture one picture pixel to one device pixel with its top-left at (x, y), as a
+// DIB in whichever form and row order it has; the caller's clip cuts off what does not fit
+// at the right and bottom. False if there is nothing whole to draw.
+bool draw_picture(HDC dc, int x, int y, const image::Picture& picture) {
+  if (picture.width <= 0 || picture.height <= 0) return false;
+  const auto w = static_cast<std::size_t>(picture.width);
+  const auto h = static_cast<std::size_t>(picture.height);
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[256];
+  } info{};
+  info.header.biSize = sizeof(info.header);
+  info.header.biWidth = picture.width;
+  // A negative height says the rows are stored top row first.
+  info.header.biHeight = picture.bottom_up ? picture.height : -picture.height;
+  info.header.biPlanes = 1;
+  info.header.biCompression = BI_RGB;
+  const void* bits = nullptr;
+  if (picture.bits_per_pixel == 8) {
+    // The rows must be laid out exactly as an 8-bit DIB's: one byte a pixel, each row
+    // padded to a multiple of four bytes.
+    if (picture.stride != ((w + 3) & ~std::size_t{3}) ||
+        picture.indices.size() < picture.stride * h)
+      return false;
+    info.header.biBitCount = 8;
+    info.header.biClrUsed = 256;
+    for (std::size_t i = 0; i < 256; ++i) {
+      const std::uint32_t c = picture.palette[i];  // 0x00RRGGBB
+      info.colours[i] = {static_cast<BYTE>(c), static_cast<BYTE>(c >> 8),
+                         static_cast<BYTE>(c >> 16), 0};
+    }
+    bits = picture.indices.data();
+  } else {
+    if (picture.pixels.size() < w * h) return false;
+    info.header.biBitCount = 32;
+    bits = picture.pixels.data();
+  }
+  ::SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(picture.width),
+                      static_cast<DWORD>(picture.height), 0, 0, 0,
+                      static_cast<UINT>(picture.height), bits,
+                      reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  return true;
+}
+
 void paint_picture(HWND hwnd, const ui::PictureBox* box) {
   PAINTSTRUCT ps;
   HDC dc = ::BeginPaint(hwnd, &ps);
@@ -185,22 +229,7 @@ void paint_picture(HWND hwnd, const ui::PictureBox* box) {
     ::IntersectClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
     if (box) {
       const image::Picture& picture = box->picture();
-      const std::size_t needed =
-          static_cast<std::size_t>(std::max(0, picture.width)) * std::max(0, picture.height);
-      if (picture.width > 0 && picture.height > 0 && picture.pixels.size() >= needed) {
-        // One picture pixel to one device pixel, from the inner top-left; the clip cuts off
-        // what does not fit at the right and bottom.
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = picture.width;
-        info.bmiHeader.biHeight = -picture.height;  // top-down rows
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        ::SetDIBitsToDevice(dc, inner.left, inner.top, static_cast<DWORD>(picture.width),
-                            static_cast<DWORD>(picture.height), 0, 0, 0,
-                            static_cast<UINT>(picture.height), picture.pixels.data(), &info,
-                            DIB_RGB_COLORS);
+      if (draw_picture(dc, inner.left, inner.top, picture)) {
         ::ExcludeClipRect(dc, inner.left, inner.top, inner.left + picture.width,
                           inner.top + picture.height);
       }

@@ -380,5 +380,60 @@ TEST(Win32ScreenTest, CoversTheMonitorAndDrawsThePictureOneToOneInsideTheEdge) {
   form.close();
 }
 
+TEST(Win32ScreenTest, DrawsAnIndexedPictureThroughItsWholePaletteInEitherRowOrder) {
+  Win32WindowSystem windows{::GetModuleHandleW(nullptr)};
+  ScreenForm form;
+  form.attach_view(windows.create_view(form));
+  HWND top = static_cast<Win32FormView*>(form.view())->hwnd();
+  HWND box = static_cast<HWND>(form.picture.native);
+  form.show();
+
+  // 5 x 2 indices in rows padded to 8 bytes, naming entries low and high in the palette.
+  image::Picture& p = form.picture.picture_buffer();
+  p.width = 5;
+  p.height = 2;
+  p.bits_per_pixel = 8;
+  p.stride = 8;
+  p.palette.fill(0);
+  p.palette[1] = 0xFF0000;
+  p.palette[2] = 0x00FF00;
+  p.palette[3] = 0x0000FF;
+  p.palette[200] = 0x123456;
+  p.palette[255] = 0xFFFFFF;
+  const std::vector<std::uint8_t> top_row = {1, 2, 3, 200, 255, 0, 0, 0};
+  const std::vector<std::uint8_t> bottom_row = {255, 0, 3, 2, 1, 0, 0, 0};
+  const COLORREF want[2][5] = {
+      {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(0x12, 0x34, 0x56), RGB(255, 255, 255)},
+      {RGB(255, 255, 255), RGB(0, 0, 0), RGB(0, 0, 255), RGB(0, 255, 0), RGB(255, 0, 0)},
+  };
+  const int x = 20 + 2, y = 10 + 2;
+  for (bool bottom_up : {false, true}) {
+    SCOPED_TRACE(bottom_up ? "bottom row first" : "top row first");
+    p.bottom_up = bottom_up;
+    const auto& first = bottom_up ? bottom_row : top_row;
+    const auto& second = bottom_up ? top_row : bottom_row;
+    p.indices.assign(first.begin(), first.end());
+    p.indices.insert(p.indices.end(), second.begin(), second.end());
+    form.picture.picture_changed();
+    ::UpdateWindow(top);
+    ::UpdateWindow(box);
+    for (int row = 0; row < 2; ++row) {
+      for (int col = 0; col < 5; ++col) {
+        EXPECT_EQ(screen_pixel(x + col, y + row), want[row][col]) << "at " << col << "," << row;
+      }
+    }
+    // The padding is not drawn: beside and below the picture, the button face.
+    EXPECT_EQ(screen_pixel(x + 5, y), ::GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(screen_pixel(x, y + 2), ::GetSysColor(COLOR_BTNFACE));
+  }
+
+  // Cleared, the picture leaves only the background.
+  form.picture.clear_picture();
+  EXPECT_TRUE(p.indices.empty());
+  ::UpdateWindow(box);
+  EXPECT_EQ(screen_pixel(x, y), ::GetSysColor(COLOR_BTNFACE));
+  form.close();
+}
+
 }  // namespace
 }  // namespace torvane::platform
