@@ -3,8 +3,7 @@
 // and works its windows from this second process, the way a user would, through window
 // messages, real mouse input and the pixels on the screen.
 //
-// Everything here is measured to work under Wine 8 inside Xvfb (see the notes on Wine in
-// the project's shared documents):
+// Everything here is measured to work under Wine 8 inside Xvfb:
 // - Anything that may open a modal box is posted, never sent: a sent message does not
 //   return while the box is open.
 // - BM_CLICK clicks a disabled button under Wine, so click() checks first that the button
