@@ -4,6 +4,7 @@
 
 #include "common/message_box.h"
 #include "common/text_number.h"
+#include "common/utf8_text.h"
 
 namespace torvane::app {
 
@@ -66,9 +67,10 @@ void read_settings(Program& program) {
   const std::string& folder_line = state.IniLines[0];
   if (folder_line.empty()) throw std::runtime_error("empty folder line");
   // Drive before folder: a change of drive moves the folder list to that drive's current
-  // folder, and the folder set afterwards brings it to the remembered one.
-  dialog.Drive1.set_drive(folder_line.substr(0, 2));
-  dialog.Dir1.set_path(folder_line.substr(0, folder_line.size() - 1));
+  // folder, and the folder set afterwards brings it to the remembered one. The line is cut
+  // by characters: a hand-written line without its LF may end in a Japanese one.
+  dialog.Drive1.set_drive(first_characters(folder_line, 2));
+  dialog.Dir1.set_path(without_last_character(folder_line));
 
   const auto random = whole_number_of_text(state.IniLines[1]);
   if (!random) throw std::runtime_error("random option out of range");

@@ -4,6 +4,7 @@
 
 #include "app/settings_file.h"
 #include "common/message_box.h"
+#include "common/utf8_text.h"
 #include "picker/play_order.h"
 #include "ui/file_controls.h"
 
@@ -21,9 +22,10 @@ void restore_at_startup(Program& program) {
       n = state.MaxFiles;
     }
 
-    // The folder line without the LF the writer put there.
+    // The folder line without the LF the writer put there; in a hand-written line without
+    // it, the whole last character, however many bytes it takes.
     std::string& prefix = state.IniLines[0];
-    if (!prefix.empty()) prefix.pop_back();
+    prefix.resize(without_last_character(prefix).size());
     if (n == 0) return;
 
     // A hand-written "C:\" without its LF leaves the bare drive "C:", which the folder list

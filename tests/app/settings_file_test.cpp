@@ -270,6 +270,38 @@ TEST(SettingsFile, AHandWrittenFolderLineWithoutItsLineFeedStillGivesPathsThatLo
   EXPECT_EQ(shown.pixel(0, 0), 0xFF0000u);
 }
 
+// A hand-written first line without its LF loses its last character, not its last byte: a
+// Japanese character goes whole, whether it takes one byte in the file or two.
+struct CutCase {
+  const char* what;
+  std::string line;     // line 1 in CP932, CR LF follows
+  const char* folder;   // Dir1 after the start
+  const char* path;     // FileList entry 0
+};
+void PrintTo(const CutCase& c, std::ostream* os) { *os << c.what; }
+
+class HandWrittenLineCut : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(HandWrittenLineCut, DropsTheWholeLastCharacter) {
+  const CutCase& c = GetParam();
+  UserSession s;
+  s.put_picture("C:\\写\\a.bmp", 0xFF0000);
+  s.put_picture("C:\\ｱ\\b.bmp", 0x00FF00);
+  s.write_settings(c.line + "\r\n0\n\r\n5\r\n");
+  s.start_to_main();
+  EXPECT_EQ(s.dialog().Dir1.path(), c.folder);
+  ASSERT_EQ(s.dialog().List1.count(), 1);
+  EXPECT_EQ(s.state().FileList[0], c.path);
+  EXPECT_TRUE(s.sys.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, HandWrittenLineCut,
+    ::testing::Values(
+        CutCase{"two_byte_kanji", "C:\\\x8E\xCA\x90\x5E", "C:\\写", "C:\\写\\a.bmp"},
+        CutCase{"one_byte_katakana", "C:\\\xB1\xB2", "C:\\ｱ", "C:\\ｱ\\b.bmp"}),
+    [](const auto& test_case) { return std::string(test_case.param.what); });
+
 // "C:\" without its LF leaves only "C:", which the folder list reads as the drive's current
 // folder: the paths name the files of the folder that is listed.
 TEST(SettingsFile, AHandWrittenDriveRootWithoutItsLineFeedUsesTheListedFolder) {
