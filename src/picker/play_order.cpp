@@ -78,27 +78,27 @@ void CmdCancel_Click(Program& program) {
   }
 
   // Drive before folder: the change of drive moves the folder list to that drive's current
-  // folder, and the folder set afterwards brings it back to the saved one. If either is gone
-  // (medium taken out, folder removed), the lists keep what they show and Cancel goes on with
-  // the rest. The user hears of it once: a drive that is not ready has already been reported
-  // by the change of drive, which leaves the folder list on the old drive.
-  const bool drive_changes = !same_drive(dialog.Drive1.drive(), state.SavedDrive);
-  bool restored = true;
-  bool reported = false;
-  try {
-    dialog.Drive1.set_drive(state.SavedDrive);
-    reported = drive_changes && !same_drive(dialog.Dir1.path(), dialog.Drive1.drive());
-  } catch (const std::exception&) {
-    restored = false;
+  // folder, and the folder set afterwards brings it back to the saved one. Each step runs
+  // whatever the other did, and the user hears of each failure once: a drive that is not
+  // ready has been reported by the change of drive itself, anything else by the box below.
+  bool unreported_failure = false;
+  if (!same_drive(dialog.Drive1.drive(), state.SavedDrive)) {
+    try {
+      dialog.Drive1.set_drive(state.SavedDrive);
+    } catch (const std::exception&) {
+      // The drive list no longer offers the drive. The folder step may still put the lists
+      // where they were; only if there is no folder to restore does this failure stand.
+      unreported_failure = state.SavedDirPath.empty();
+    }
   }
-  if (!reported) {
+  if (!state.SavedDirPath.empty()) {
     try {
       dialog.Dir1.set_path(state.SavedDirPath);
     } catch (const std::exception&) {
-      restored = false;
+      unreported_failure = true;
     }
-    if (!restored) msg_box(program.sys(), kSavedFolderGone, messages::kCautionTitle);
   }
+  if (unreported_failure) msg_box(program.sys(), kSavedFolderGone, messages::kCautionTitle);
 
   dialog.ChkRandom.set_value(state.SavedRandom);
   dialog.minute.set_text(state.SavedMinute);

@@ -278,15 +278,18 @@ TEST_F(Leaving, CancelSetsTheDriveBeforeTheFolder) {
 }
 
 // ---- Cancel when the saved place cannot be shown any more -------------------------------
+// The drive step and the folder step each run and are judged on their own: a drive that is
+// not ready tells so itself; the box comes only when the lists could not be put back.
 
 class CancelWithSavedPlaceGone;
 
 struct GoneRow {
   const char* name;
   const char* saved_folder;
-  const char* lists_on;  // where the user left the lists before Cancel
+  const char* saved_drive;  // chosen after the folder, or nullptr for the folder's own
+  const char* lists_on;     // where the user left the lists before Cancel
   std::function<void(CancelWithSavedPlaceGone&)> take_away;
-  Message message;
+  std::vector<Message> messages;
   const char* drive_after;
   const char* folder_after;
 };
@@ -299,14 +302,18 @@ class CancelWithSavedPlaceGone : public Leaving, public ::testing::WithParamInte
   using ProgramFixture::sys;
 };
 
-TEST_P(CancelWithSavedPlaceGone, KeepsTheListsTellsOnceAndRestoresTheRest) {
+TEST_P(CancelWithSavedPlaceGone, EachStepIsJudgedOnItsOwnAndTheRestIsRestored) {
   const GoneRow& row = GetParam();
+  sys.map_drive('E', scratch_root() / "E");
+  sys.set_drive_ready('E', false);  // a card reader without its card
   make_bitmaps(row.saved_folder, kPics);
   make_bitmaps("C:\\Other", {"p0.bmp"});
+  make_bitmaps("D:\\Other", {"p0.bmp"});
   open_dialog();
   go_to_folder(row.saved_folder);
   select_files({"p1.bmp"});
   dialog().CmdAddtoList.click();
+  if (row.saved_drive) choose_drive(row.saved_drive);
   type_interval("7");
   dialog().CmdOK.click();
   const Names committed = play_list();
@@ -317,11 +324,12 @@ TEST_P(CancelWithSavedPlaceGone, KeepsTheListsTellsOnceAndRestoresTheRest) {
   dialog().CmdAddtoList.click();
   type_interval("45");
   dialog().ChkRandom.click();
-  row.take_away(*this);
+  if (row.take_away) row.take_away(*this);
+  sys.messages.clear();
 
   dialog().CmdCancel.click();
 
-  EXPECT_EQ(messages(), std::vector<Message>{row.message});
+  EXPECT_EQ(messages(), row.messages);
   EXPECT_EQ(dialog().Drive1.drive(), row.drive_after);
   EXPECT_EQ(dialog().Dir1.path(), row.folder_after);
   EXPECT_EQ(dialog().File1.path(), row.folder_after);
@@ -336,37 +344,51 @@ TEST_P(CancelWithSavedPlaceGone, KeepsTheListsTellsOnceAndRestoresTheRest) {
   EXPECT_EQ(play_list(), committed);
 }
 
+void unmap_d(CancelWithSavedPlaceGone& fx) { fx.sys.unmap_drive('D'); }
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, CancelWithSavedPlaceGone,
     ::testing::Values(
-        GoneRow{"FolderRemoved", "C:\\Pics", "C:\\Other",
-                [](CancelWithSavedPlaceGone& fx) { fx.remove("C:\\Pics"); },
-                kSavedFolderGone, "c:", "C:\\Other"},
-        // The change of drive says so itself; a second box would tell nothing new.
-        GoneRow{"DriveNotReady", "D:\\Pics", "C:\\Other",
-                [](CancelWithSavedPlaceGone& fx) { fx.sys.set_drive_ready('D', false); },
-                kDriveNotReady, "d: [DATA]", "C:\\Other"},
-        // The drive list, opened since, no longer offers the drive.
-        GoneRow{"DriveGone", "D:\\Pics", "C:\\Other",
+        GoneRow{"BothWork", "D:\\Pics", nullptr, "C:\\Other", nullptr, {}, "d: [DATA]",
+                "D:\\Pics"},
+        // The saved drive was left on one that is not ready: the change of drive says so,
+        // and the folder, on another drive, comes back all the same.
+        GoneRow{"DriveNotReadyFolderWorks", "D:\\Pics", "E:", "D:\\Other", nullptr,
+                {kDriveNotReady}, "e:", "D:\\Pics"},
+        // That drive is not even offered any more; the folder alone puts the lists back.
+        GoneRow{"DriveGoneFolderWorks", "D:\\Pics", "E:", "D:\\Other",
                 [](CancelWithSavedPlaceGone& fx) {
-                  fx.sys.unmap_drive('D');
+                  fx.sys.unmap_drive('E');
                   fx.dialog().Drive1.refresh();
                 },
-                kSavedFolderGone, "c:", "C:\\Other"},
-        // Still offered by a list read before it went: choosing it fails like a drive that
-        // is not ready.
-        GoneRow{"DriveGoneStillOffered", "D:\\Pics", "C:\\Other",
-                [](CancelWithSavedPlaceGone& fx) { fx.sys.unmap_drive('D'); },
-                kDriveNotReady, "d: [DATA]", "C:\\Other"},
+                {}, "d: [DATA]", "D:\\Pics"},
         // The drive is there, so the lists move to its current folder before the saved
         // folder turns out to be gone.
-        GoneRow{"FolderRemovedOnOtherDrive", "D:\\Pics", "C:\\Other",
+        GoneRow{"DriveWorksFolderRemoved", "D:\\Pics", nullptr, "C:\\Other",
                 [](CancelWithSavedPlaceGone& fx) { fx.remove("D:\\Pics"); },
-                kSavedFolderGone, "d: [DATA]", "D:\\"},
-        // Still shown when it went: the lists keep showing it.
-        GoneRow{"FolderRemovedWhileShown", "C:\\Pics", "C:\\Pics",
+                {kSavedFolderGone}, "d: [DATA]", "D:\\"},
+        GoneRow{"SameDriveFolderRemoved", "C:\\Pics", nullptr, "C:\\Other",
                 [](CancelWithSavedPlaceGone& fx) { fx.remove("C:\\Pics"); },
-                kSavedFolderGone, "c:", "C:\\Pics"}),
+                {kSavedFolderGone}, "c:", "C:\\Other"},
+        // Still shown when it went: the lists keep showing it.
+        GoneRow{"FolderRemovedWhileShown", "C:\\Pics", nullptr, "C:\\Pics",
+                [](CancelWithSavedPlaceGone& fx) { fx.remove("C:\\Pics"); },
+                {kSavedFolderGone}, "c:", "C:\\Pics"},
+        // The folder lies on the drive that failed, so both steps fail, each told once.
+        GoneRow{"BothFailDriveNotReady", "D:\\Pics", nullptr, "C:\\Other",
+                [](CancelWithSavedPlaceGone& fx) { fx.sys.set_drive_ready('D', false); },
+                {kDriveNotReady, kSavedFolderGone}, "d: [DATA]", "C:\\Other"},
+        // Still offered by a list read before it went: choosing it fails like a drive that
+        // is not ready.
+        GoneRow{"BothFailDriveGoneStillOffered", "D:\\Pics", nullptr, "C:\\Other", unmap_d,
+                {kDriveNotReady, kSavedFolderGone}, "d: [DATA]", "C:\\Other"},
+        // The drive list, opened since, no longer offers the drive: no word of its own.
+        GoneRow{"BothFailDriveGone", "D:\\Pics", nullptr, "C:\\Other",
+                [](CancelWithSavedPlaceGone& fx) {
+                  unmap_d(fx);
+                  fx.dialog().Drive1.refresh();
+                },
+                {kSavedFolderGone}, "c:", "C:\\Other"}),
     [](const auto& row_info) { return std::string(row_info.param.name); });
 
 }  // namespace
