@@ -133,7 +133,6 @@ Timer::Timer(Form& form, std::string name) : Control(form, Kind::timer, std::mov
 }
 
 void Timer::set_interval(int milliseconds) {
-  if (milliseconds == interval_) return;
   interval_ = milliseconds;
   notify(Aspect::timer);
 }

@@ -120,6 +120,8 @@ class Timer : public Control {
  public:
   Timer(Form& form, std::string name);
   int interval() const { return interval_; }
+  // Restarts the count even when the value stays the same: the next tick comes one whole
+  // interval after this call.
   void set_interval(int milliseconds);
   // Enabled and an interval above 0: the timer runs.
   bool running() const { return enabled() && interval_ > 0; }

@@ -72,6 +72,8 @@ void Form::show() {
   if (!visible_) {
     visible_ = true;
     if (view_) view_->form_changed();
+  } else if (view_) {
+    view_->bring_to_front();
   }
   if (first) {
     if (loading_)

@@ -101,6 +101,8 @@ class FormView {
   // Called once all controls exist; creates the native windows, hidden.
   virtual void create() = 0;
   virtual void form_changed() = 0;  // visibility
+  // The form, visible already, is to lie over every other window and take the activation.
+  virtual void bring_to_front() = 0;
   virtual void control_changed(Control& control, Aspect what) = 0;
   virtual void set_focus(Control& control) = 0;
   virtual void destroy() = 0;
@@ -132,6 +134,8 @@ class Form {
   FormView* view() const { return view_.get(); }
 
   bool visible() const { return visible_; }
+  // Shows the form and makes it the active window; a form visible already comes to the front
+  // over whatever the user brought over it meanwhile.
   void show();
   void hide();
   // Takes the window off the screen for good; what the program's end does.

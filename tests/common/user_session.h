@@ -77,6 +77,7 @@ class UserSession {
   UserSession& operator=(const UserSession&) = delete;
 
   platform::HeadlessServices sys;
+  platform::HeadlessWindowSystem windows;
 
   // -- The machine ------------------------------------------------------------------------
   void add_drive(char letter, std::string label = {}) {
@@ -114,7 +115,7 @@ class UserSession {
     program_.reset();
     sys.quit_requested = false;
     sys.messages.clear();
-    program_ = std::make_unique<Program>(sys, windows_);
+    program_ = std::make_unique<Program>(sys, windows);
     program_->start();
     return *program_;
   }
@@ -148,7 +149,6 @@ class UserSession {
 
  private:
   fs::path root_;
-  platform::HeadlessWindowSystem windows_;
   std::unique_ptr<Program> program_;
 };
 

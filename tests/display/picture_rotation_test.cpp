@@ -226,6 +226,31 @@ TEST_F(Show, StopThenStartBeginsAgainFromTheFirstPicture) {
   EXPECT_EQ(shown(), "b") << "the next change comes three minutes after the new Start";
 }
 
+// The main window can be brought over the show (設定, then the dialog's 設定): Start there
+// brings the screen back over it and starts the minute afresh, as any Start does.
+TEST_F(Show, StartDuringTheShowRaisesTheScreenAndRestartsTheMinute) {
+  start_with({"a", "b", "c"}, "2");
+  s.windows.requests.clear();
+  press_start();
+  EXPECT_EQ(s.windows.requests, (std::vector<std::string>{"restart Timer1"}));
+  tick(3);
+  ASSERT_EQ(shown(), "b");
+  s.open_dialog();
+  s.dialog().CmdOK.click();
+  ASSERT_TRUE(s.main().visible());
+  ASSERT_TRUE(s.screen().visible());
+  s.windows.requests.clear();
+
+  press_start();
+  EXPECT_EQ(s.windows.requests, (std::vector<std::string>{"restart Timer1", "front FrmScrn"}));
+  EXPECT_EQ(shown(), "a");
+  EXPECT_EQ(s.main().Curmin, 1);
+  tick();
+  EXPECT_EQ(shown(), "a");
+  tick();
+  EXPECT_EQ(shown(), "b") << "two minutes after this Start";
+}
+
 // ---- Pictures that cannot be loaded -------------------------------------------------------
 
 struct Spoil {

@@ -89,6 +89,7 @@ class HookedWindowSystem final : public ui::WindowSystem {
     explicit View(HookedWindowSystem& owner) : owner_(owner) {}
     void create() override {}
     void form_changed() override {}
+    void bring_to_front() override {}
     void control_changed(ui::Control& control, ui::Aspect what) override {
       if (owner_.on_control_changed) owner_.on_control_changed(control, what);
     }

@@ -62,11 +62,20 @@ std::string convert(std::string_view in, const char* from, const char* to) {
 
 class NullView final : public ui::FormView {
  public:
+  NullView(HeadlessWindowSystem& system, ui::Form& form) : system_(system), form_(form) {}
   void create() override {}
   void form_changed() override {}
-  void control_changed(ui::Control&, ui::Aspect) override {}
+  void bring_to_front() override { system_.requests.push_back("front " + form_.name()); }
+  void control_changed(ui::Control& control, ui::Aspect what) override {
+    if (what == ui::Aspect::timer && control.kind() == ui::Kind::timer)
+      system_.requests.push_back("restart " + control.name());
+  }
   void set_focus(ui::Control&) override {}
   void destroy() override {}
+
+ private:
+  HeadlessWindowSystem& system_;
+  ui::Form& form_;
 };
 
 }  // namespace
@@ -256,8 +265,8 @@ void HeadlessServices::message_box(std::string_view text, std::string_view title
   if (on_message) on_message(messages.back());
 }
 
-std::unique_ptr<ui::FormView> HeadlessWindowSystem::create_view(ui::Form&) {
-  return std::make_unique<NullView>();
+std::unique_ptr<ui::FormView> HeadlessWindowSystem::create_view(ui::Form& form) {
+  return std::make_unique<NullView>(*this, form);
 }
 
 }  // namespace torvane::platform

@@ -98,6 +98,10 @@ class HeadlessServices final : public Services {
 class HeadlessWindowSystem final : public ui::WindowSystem {
  public:
   std::unique_ptr<ui::FormView> create_view(ui::Form& form) override;
+  // What the model asked of the native side that leaves no trace in the model itself, in
+  // order: "front FrmScrn" (a visible form brought to the front), "restart Timer1" (a timer's
+  // count started again).
+  std::vector<std::string> requests;
 };
 
 }  // namespace torvane::platform

@@ -388,6 +388,15 @@ void Win32FormView::form_changed() {
   ::UpdateWindow(hwnd_);
 }
 
+void Win32FormView::bring_to_front() {
+  if (!hwnd_ || !form_.visible()) return;
+  // Shown already, but another window of the program may lie over it (the main window over
+  // the screen): on top of them and active, as a window just shown is.
+  ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  ::SetForegroundWindow(hwnd_);
+  ::SetActiveWindow(hwnd_);
+}
+
 void Win32FormView::control_changed(ui::Control& control, ui::Aspect what) {
   if (!hwnd_) return;
   if (Native* n = find(control)) push(*n, what);
@@ -486,6 +495,8 @@ void Win32FormView::push_timer() {
   for (const Native& n : natives_) {
     if (n.control->kind() != ui::Kind::timer) continue;
     const auto& timer = static_cast<const ui::Timer&>(*n.control);
+    // SetTimer on a running timer starts its count again: a new interval, even the same one,
+    // runs whole from now.
     if (timer.running())
       ::SetTimer(hwnd_, win32::kTimerId, static_cast<UINT>(timer.interval()), nullptr);
     else

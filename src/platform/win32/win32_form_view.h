@@ -37,6 +37,7 @@ class Win32FormView final : public ui::FormView {
   // -- ui::FormView -------------------------------------------------------------------------
   void create() override;
   void form_changed() override;
+  void bring_to_front() override;
   void control_changed(ui::Control& control, ui::Aspect what) override;
   void set_focus(ui::Control& control) override;
   void destroy() override;
