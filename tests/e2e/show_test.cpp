@@ -127,5 +127,61 @@ TEST_F(Show, CoversTheScreenChangesThePictureAfterTheIntervalAndStopsOnAClick) {
   EXPECT_TRUE(close_program(main));
 }
 
+// The main window brought over the show (設定, then the dialog's 設定): スタート there puts
+// the screen back on top and active. The show stops on the release of a click on the
+// picture, not on its press.
+TEST_F(Show, StartOverTheMainWindowRaisesTheScreenAndAClickStopsOnItsRelease) {
+  const std::uint32_t colour = rgb(200, 30, 30);
+  const std::wstring pictures = home_file(L"pictures");
+  ASSERT_TRUE(make_folder(pictures));
+  ASSERT_TRUE(write_solid_bmp(pictures + L"\\1.bmp", kPictureWidth, kPictureHeight, colour));
+  ASSERT_TRUE(write_file_bytes(home_file(L"TorVan.ini"),
+                               in_code_page(pictures + L"\\\n\r\n0\n\r\n2\r\n", CP_ACP)));
+  ASSERT_NE(launch(), 0u);
+  HWND main = pass_intro();
+  ASSERT_NE(main, nullptr);
+  HWND start = control(main, main_id::kStart);
+  ASSERT_TRUE(press(start));
+  HWND screen = find_window_of_class(pid(), kScreenClass);
+  ASSERT_TRUE(screen && is_visible(screen));
+  HWND picture = find_child(screen, kPictureClass, 0);
+  const RECT main_rect = window_rect(main);
+  const POINT main_middle{(main_rect.left + main_rect.right) / 2,
+                          (main_rect.top + main_rect.bottom) / 2};
+  auto main_on_top = [&] {
+    HWND hit = WindowFromPoint(main_middle);
+    return hit == main || IsChild(main, hit);
+  };
+
+  HWND dialog = open_dialog(main);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(press(control(dialog, dialog_id::kOk)));
+  ASSERT_TRUE(wait_for(main_on_top)) << "the dialog's 設定 did not bring the main window back";
+
+  ASSERT_TRUE(press(start));
+  EXPECT_TRUE(wait_for([&] { return WindowFromPoint(main_middle) == picture; }))
+      << "the main window still lies over the show";
+  EXPECT_TRUE(wait_for([&] { return GetForegroundWindow() == screen; }))
+      << "the screen window is not the active one";
+
+  const RECT r = window_rect(picture);
+  const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ASSERT_TRUE(mouse_button(middle, true));
+  // The press has arrived once the picture holds the mouse for the release.
+  const DWORD thread = GetWindowThreadProcessId(screen, nullptr);
+  EXPECT_TRUE(wait_for([&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(thread, &info) && info.hwndCapture == picture;
+  })) << "the press did not take the mouse";
+  ASSERT_TRUE(settle());
+  EXPECT_TRUE(is_visible(screen)) << "the press alone stopped the show";
+  ASSERT_TRUE(mouse_button(middle, false));
+  EXPECT_TRUE(wait_for([&] { return !is_visible(screen); })) << "the release did not stop it";
+  EXPECT_TRUE(wait_for(main_on_top));
+
+  EXPECT_TRUE(close_program(main));
+}
+
 }  // namespace
 }  // namespace torvane::e2e

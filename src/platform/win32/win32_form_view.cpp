@@ -27,7 +27,8 @@
 // CommandButton::click() / CheckBox::click(), EN_CHANGE -> TextBox::set_text(),
 // LBN_SELCHANGE -> SelectableList::user_selected(), CBN_SELCHANGE -> DriveListBox::set_drive(),
 // LBN_DBLCLK or Enter on Dir1 -> DirListBox::open_entry(), WM_TIMER -> Timer::tick(),
-// WM_LBUTTONDOWN on the picture -> PictureBox::click(), WM_CLOSE -> Form::request_close().
+// a press and a release of the left button on the picture -> PictureBox::click(),
+// WM_CLOSE -> Form::request_close().
 //
 // This file creates the windows, lays them out and pushes model state into them; the lists'
 // pushes are in win32_form_lists.cpp, native input and the window procedure in

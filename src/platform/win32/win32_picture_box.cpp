@@ -1,10 +1,13 @@
 // The picture box of the screen window: a window class of its own that paints the picture
-// one picture pixel to one device pixel and turns a click into the model's click.
+// one picture pixel to one device pixel and turns a click (press and release on it) into the
+// model's click.
 
 #include <cstdint>
 
 #include "platform/win32/win32_form_view.h"
 #include "platform/win32/win32_form_view_internal.h"
+
+#include <windowsx.h>
 
 namespace torvane::platform {
 namespace form_view_detail {
@@ -102,9 +105,20 @@ LRESULT CALLBACK Win32FormView::picture_proc(HWND hwnd, UINT msg, WPARAM wp, LPA
       paint_picture(hwnd, box);
       return 0;
     case WM_LBUTTONDOWN:
-      // A click on the picture stops the show.
-      if (box) run_model([&] { box->click(); });
+      // A click is a press and a release on the picture. The press only takes the mouse, so
+      // that the release comes here even outside, and nothing beneath the screen gets it
+      // once the show has stopped.
+      ::SetCapture(hwnd);
       return 0;
+    case WM_LBUTTONUP: {
+      if (::GetCapture() != hwnd) return 0;  // pressed elsewhere
+      ::ReleaseCapture();
+      RECT client;
+      ::GetClientRect(hwnd, &client);
+      const POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      if (box && ::PtInRect(&client, at)) run_model([&] { box->click(); });
+      return 0;
+    }
     case WM_NCDESTROY:
       ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       break;

@@ -501,6 +501,14 @@ bool mouse_click(POINT screen_point) {
   return SendInput(2, input, sizeof(INPUT)) == 2;
 }
 
+bool mouse_button(POINT screen_point, bool down) {
+  if (!SetCursorPos(screen_point.x, screen_point.y)) return false;
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  return SendInput(1, &input, sizeof(INPUT)) == 1;
+}
+
 bool mouse_click(HWND window) {
   const RECT r = window_rect(window);
   const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};

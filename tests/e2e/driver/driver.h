@@ -193,6 +193,8 @@ bool dismiss(const MessageBoxInfo& box, std::chrono::milliseconds timeout = kDef
 bool mouse_click(POINT screen_point);
 // A real click in the middle of a window.
 bool mouse_click(HWND window);
+// Only one half of a click at a screen point, the left button pressed or released.
+bool mouse_button(POINT screen_point, bool down);
 
 // ---- the screen -----------------------------------------------------------------------
 
