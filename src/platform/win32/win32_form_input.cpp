@@ -183,6 +183,15 @@ LRESULT Win32FormView::handle(UINT msg, WPARAM wp, LPARAM lp) {
         run_model([&] { form_.request_close(); });
       return 0;
 
+    case WM_SYSCOMMAND:
+      // While the show covers the screen, neither the screen saver nor the monitor's power
+      // saving may cover it; the system asks the foreground window first. Otherwise, as
+      // usual.
+      if (is_screen() && form_.visible() &&
+          ((wp & 0xFFF0) == SC_SCREENSAVE || (wp & 0xFFF0) == SC_MONITORPOWER))
+        return 0;
+      break;
+
     case WM_ACTIVATE:
       if (is_screen()) break;
       on_activate(LOWORD(wp) != WA_INACTIVE);

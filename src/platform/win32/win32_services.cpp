@@ -408,6 +408,8 @@ std::int32_t Win32Services::open_document(const std::string& path, const std::st
 }
 
 void Win32Services::keep_display_awake(bool on) {
+  // Holds off the idle timer that turns the display off. A screen saver still starts: the
+  // screen window refuses it (WM_SYSCOMMAND SC_SCREENSAVE) while the show runs.
   ::SetThreadExecutionState(on ? (ES_CONTINUOUS | ES_DISPLAY_REQUIRED) : ES_CONTINUOUS);
 }
 
