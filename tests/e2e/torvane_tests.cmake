@@ -19,6 +19,22 @@ torvane_add_e2e_program(e2e_dialog PREFIX "dialog."
 target_link_libraries(e2e_dialog PRIVATE torvane_e2e_support)
 add_dependencies(e2e_dialog Torvane e2e_help_viewer)
 
+# The stand-in DLL that the DLL search test plants beside the program under system names.
+add_library(e2e_standin SHARED standin_dll.cpp)
+set_target_properties(e2e_standin PROPERTIES PREFIX "")
+target_compile_definitions(e2e_standin PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
+target_link_options(e2e_standin PRIVATE -static)
+
+torvane_add_e2e_program(e2e_dll_search PREFIX "dll."
+  SOURCES dll_search_test.cpp
+  ARGS "--exe=$<TARGET_FILE:Torvane>" "--standin=$<TARGET_FILE:e2e_standin>")
+target_link_libraries(e2e_dll_search PRIVATE torvane_e2e_support)
+add_dependencies(e2e_dll_search Torvane e2e_standin)
+# The loader looks for these beside the program first, as Windows does for a DLL that is not
+# a known one (the rest is scripts/wine-env.sh's default).
+set_property(TEST dll.DllSearch.NoDllBesideTheProgramIsLoaded APPEND PROPERTY ENVIRONMENT
+  "WINEDLLOVERRIDES=mscoree,mshtml=\\;winedbg.exe=d\\;mpr,comctl32=n,b")
+
 foreach(_feature show settings)
   torvane_add_e2e_program(e2e_${_feature} PREFIX "${_feature}."
     SOURCES ${_feature}_test.cpp

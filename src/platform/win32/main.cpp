@@ -10,9 +10,13 @@
 
 #include "app/program.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_system_dlls.h"
 #include "platform/win32/win32_window_system.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Before anything could load a DLL: none may come from the program's own folder.
+  torvane::platform::win32::load_dlls_from_system32_only();
+
   // A drive without a medium (an empty card reader, a CD drive) must not stop the drive list
   // with a system error box: the program reports "Drive is not ready." itself.
   ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);

@@ -5,10 +5,10 @@
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_file_source.h"
+#include "platform/win32/win32_system_dlls.h"
 #include "platform/win32/win32_window_system.h"
 
 #include <shellapi.h>
-#include <winnetwk.h>
 
 namespace torvane::platform {
 namespace {
@@ -93,6 +93,20 @@ std::wstring listing_pattern(const std::wstring& folder) {
   if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
   pattern += L'*';
   return pattern;
+}
+
+// The share a network drive stands for ("\\server\share"). mpr.dll is no known DLL, so it
+// is loaded from System32 when first needed rather than imported.
+bool network_share(const wchar_t* local, std::wstring& remote) {
+  using WNetGetConnectionFn = DWORD(WINAPI*)(LPCWSTR, LPWSTR, LPDWORD);
+  static const auto get_connection =
+      win32::system_function<WNetGetConnectionFn>(L"mpr.dll", "WNetGetConnectionW");
+  if (!get_connection) return false;
+  wchar_t buffer[MAX_PATH + 1] = {};
+  DWORD length = MAX_PATH + 1;
+  if (get_connection(local, buffer, &length) != NO_ERROR) return false;
+  remote = buffer;
+  return true;
 }
 
 bool is_directory(const std::wstring& path) {
@@ -210,9 +224,8 @@ std::vector<DriveInfo> Win32Services::drives() {
     if (::GetDriveTypeW(root) == DRIVE_REMOTE) {
       // A network drive is named by its share, as Explorer names it.
       const wchar_t local[3] = {letter, L':', L'\0'};
-      wchar_t remote[MAX_PATH + 1] = {};
-      DWORD length = MAX_PATH + 1;
-      if (::WNetGetConnectionW(local, remote, &length) == NO_ERROR) drive.label = narrow(remote);
+      std::wstring remote;
+      if (network_share(local, remote)) drive.label = narrow(remote);
     } else {
       // A drive without a medium has no label; with SEM_FAILCRITICALERRORS this fails quietly.
       wchar_t label[MAX_PATH + 1] = {};

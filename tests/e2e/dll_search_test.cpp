@@ -1,0 +1,144 @@
+// Torvane.exe takes no DLL from its own folder. Started from a folder anyone can write to (a
+// download folder), a DLL planted there would run in the program. Windows takes the known
+// DLLs from System32 whatever lies beside the exe; any other import, and anything loaded
+// later, must not be looked for there. Under Wine a DLL override "n,b" makes the loader
+// search the way Windows does, the program's folder first.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+
+namespace torvane::e2e {
+namespace {
+
+// Known DLLs that a program like this one might import: each is in the KnownDLLs list of
+// Windows 7 to 11 (the registry key ...\Control\Session Manager\KnownDLLs).
+const std::set<std::string> kKnownDlls = {
+    "advapi32.dll", "comdlg32.dll", "gdi32.dll",   "imm32.dll",    "kernel32.dll",
+    "msvcrt.dll",   "ole32.dll",    "oleaut32.dll", "rpcrt4.dll",  "sechost.dll",
+    "shell32.dll",  "shlwapi.dll",  "user32.dll",  "ws2_32.dll"};
+
+std::string lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::string environment_variable(const wchar_t* name) {
+  wchar_t value[1024] = {};
+  const DWORD n = GetEnvironmentVariableW(name, value, 1024);
+  return n > 0 && n < 1024 ? narrow(value) : std::string();
+}
+
+// The DLLs that WINEDLLOVERRIDES (given to this test by torvane_tests.cmake; a program
+// started from here takes the loader's settings from Wine's own environment, not from ours)
+// has the loader look for native first: beside the program, as Windows would.
+std::set<std::string> native_first() {
+  std::set<std::string> dlls;
+  const std::string overrides = lower(environment_variable(L"WINEDLLOVERRIDES"));
+  std::size_t start = 0;
+  while (start <= overrides.size()) {
+    std::size_t end = overrides.find(';', start);
+    if (end == std::string::npos) end = overrides.size();
+    const std::string group = overrides.substr(start, end - start);
+    const std::size_t equals = group.find('=');
+    if (equals != std::string::npos && group.substr(equals + 1) == "n,b") {
+      for (std::size_t from = 0; from < equals;) {
+        std::size_t comma = group.find(',', from);
+        if (comma == std::string::npos || comma > equals) comma = equals;
+        dlls.insert(group.substr(from, comma - from) + ".dll");
+        from = comma + 1;
+      }
+    }
+    start = end + 1;
+  }
+  return dlls;
+}
+
+// The DLL names in a 64-bit exe's import table, read from the file.
+std::vector<std::string> imported_dlls(const std::string& image) {
+  std::vector<std::string> names;
+  auto at = [&](std::size_t offset, std::size_t size) {
+    return offset <= image.size() && size <= image.size() - offset ? image.data() + offset
+                                                                   : nullptr;
+  };
+  IMAGE_DOS_HEADER dos;
+  if (!at(0, sizeof dos)) return names;
+  std::memcpy(&dos, image.data(), sizeof dos);
+  IMAGE_NT_HEADERS64 nt;
+  const char* nt_at = at(static_cast<std::size_t>(dos.e_lfanew), sizeof nt);
+  if (!nt_at) return names;
+  std::memcpy(&nt, nt_at, sizeof nt);
+  if (nt.Signature != IMAGE_NT_SIGNATURE || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+    return names;
+  const std::size_t sections = static_cast<std::size_t>(dos.e_lfanew) + 4 + sizeof(IMAGE_FILE_HEADER) +
+                               nt.FileHeader.SizeOfOptionalHeader;
+  auto file_offset = [&](DWORD rva) -> std::size_t {
+    for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+      IMAGE_SECTION_HEADER s;
+      const char* p = at(sections + i * sizeof s, sizeof s);
+      if (!p) break;
+      std::memcpy(&s, p, sizeof s);
+      if (rva >= s.VirtualAddress && rva < s.VirtualAddress + s.SizeOfRawData)
+        return rva - s.VirtualAddress + s.PointerToRawData;
+    }
+    return image.size();
+  };
+  std::size_t entry =
+      file_offset(nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+  for (IMAGE_IMPORT_DESCRIPTOR d; at(entry, sizeof d); entry += sizeof d) {
+    std::memcpy(&d, image.data() + entry, sizeof d);
+    if (d.Name == 0) break;
+    const std::size_t name = file_offset(d.Name);
+    if (name >= image.size()) break;
+    names.push_back(lower(image.c_str() + name));
+  }
+  return names;
+}
+
+class DllSearch : public TorvaneTest {};
+
+TEST_F(DllSearch, NoDllBesideTheProgramIsLoaded) {
+  const auto standin = path_option("standin");
+  ASSERT_TRUE(standin) << "run with --standin=<path of the stand-in DLL>";
+  const auto image = read_file_bytes(home_file(L"Torvane.exe"));
+  ASSERT_TRUE(image);
+  const std::vector<std::string> imports = imported_dlls(*image);
+  ASSERT_TRUE(std::count(imports.begin(), imports.end(), "kernel32.dll"))
+      << "the import table was not read";
+
+  // Every import that is no known DLL (comctl32 too, which only its manifest protects), and
+  // mpr.dll, which the drive list may load.
+  std::set<std::string> planted = {"mpr.dll"};
+  for (const std::string& dll : imports)
+    if (!kKnownDlls.count(dll)) planted.insert(dll);
+  const std::set<std::string> searched_as_windows_does = native_first();
+  for (const std::string& dll : planted) {
+    ASSERT_TRUE(searched_as_windows_does.count(dll))
+        << dll << " is missing from WINEDLLOVERRIDES=...=n,b in torvane_tests.cmake";
+    ASSERT_TRUE(CopyFileW(standin->c_str(), home_file(widen(dll)).c_str(), FALSE)) << dll;
+  }
+
+  ASSERT_NE(launch(), 0u);
+  HWND main = pass_intro();
+  ASSERT_NE(main, nullptr) << "the program did not start with the stand-ins beside it";
+  // The dialog reads the drives; a network drive's share name needs mpr.dll.
+  HWND dialog = open_dialog(main);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(press(control(dialog, dialog_id::kCancel)));
+  ASSERT_TRUE(close_program(main));
+
+  for (const std::string& dll : planted)
+    EXPECT_FALSE(file_exists(home_file(widen(dll) + L".loaded")))
+        << "the " << dll << " beside the program was loaded";
+}
+
+}  // namespace
+}  // namespace torvane::e2e
