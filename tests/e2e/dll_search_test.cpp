@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -29,6 +31,12 @@ std::string lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
+}
+
+std::wstring system_folder() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  const UINT n = GetSystemDirectoryW(folder, MAX_PATH + 1);
+  return std::wstring(folder, n <= MAX_PATH ? n : 0);
 }
 
 std::string environment_variable(const wchar_t* name) {
@@ -103,6 +111,19 @@ std::vector<std::string> imported_dlls(const std::string& image) {
   return names;
 }
 
+// Where the process has loaded a DLL from, lower case; empty when it has not.
+std::string loaded_from(DWORD process, const std::string& dll) {
+  std::string path;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process);
+  if (snapshot == INVALID_HANDLE_VALUE) return path;
+  MODULEENTRY32W module{};
+  module.dwSize = sizeof module;
+  for (BOOL more = Module32FirstW(snapshot, &module); more; more = Module32NextW(snapshot, &module))
+    if (lower(narrow(module.szModule)) == dll) path = lower(narrow(module.szExePath));
+  CloseHandle(snapshot);
+  return path;
+}
+
 class DllSearch : public TorvaneTest {};
 
 TEST_F(DllSearch, NoDllBesideTheProgramIsLoaded) {
@@ -126,12 +147,17 @@ TEST_F(DllSearch, NoDllBesideTheProgramIsLoaded) {
     ASSERT_TRUE(CopyFileW(standin->c_str(), home_file(widen(dll)).c_str(), FALSE)) << dll;
   }
 
+  // The drive list names a network drive by its share, which takes mpr.dll.
+  ASSERT_TRUE(make_folder(home_file(L"share")));
+  const MappedDrive network(home_file(L"share"), DRIVE_REMOTE);
+  ASSERT_NE(network.letter(), 0);
+
   ASSERT_NE(launch(), 0u);
   HWND main = pass_intro();
   ASSERT_NE(main, nullptr) << "the program did not start with the stand-ins beside it";
-  // The dialog reads the drives; a network drive's share name needs mpr.dll.
   HWND dialog = open_dialog(main);
   ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(loaded_from(pid(), "mpr.dll"), lower(narrow(system_folder())) + "\\mpr.dll");
   ASSERT_TRUE(press(control(dialog, dialog_id::kCancel)));
   ASSERT_TRUE(close_program(main));
 

@@ -145,7 +145,7 @@ constexpr DWORD kDefineUnixDrive =
     CTL_CODE(0x6D /* 'm' */, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
 
 // `unix_folder` empty removes the drive.
-bool define_unix_drive(wchar_t letter, const std::string& unix_folder) {
+bool define_unix_drive(wchar_t letter, const std::string& unix_folder, UINT type = DRIVE_FIXED) {
   HANDLE manager =
       CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -158,7 +158,7 @@ bool define_unix_drive(wchar_t letter, const std::string& unix_folder) {
   if (unix_folder.empty()) {
     header->type = DRIVE_NO_ROOT_DIR;
   } else {
-    header->type = DRIVE_FIXED;
+    header->type = type;
     header->mount_point_offset = sizeof(UnixDriveRequest);
     std::memcpy(request.data() + sizeof(UnixDriveRequest), unix_folder.c_str(),
                 unix_folder.size() + 1);
@@ -187,13 +187,13 @@ std::string unix_path_of(const std::wstring& path) {
 
 }  // namespace
 
-MappedDrive::MappedDrive(const std::wstring& folder) {
+MappedDrive::MappedDrive(const std::wstring& folder, UINT type) {
   const std::string target = unix_path_of(folder);
   if (target.empty()) return;
   const DWORD used = GetLogicalDrives();
   for (wchar_t l = L'M'; l <= L'Y'; ++l) {
     if (used & (1u << (l - L'A'))) continue;
-    if (define_unix_drive(l, target)) letter_ = l;
+    if (define_unix_drive(l, target, type)) letter_ = l;
     break;
   }
 }

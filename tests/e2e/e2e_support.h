@@ -78,7 +78,8 @@ std::wstring shown_folder(HWND folder_list);
 // winecfg does), so that running programs see the drive at once; unmapped again at the end.
 class MappedDrive {
  public:
-  explicit MappedDrive(const std::wstring& folder);
+  // `type` is what GetDriveType says of it: DRIVE_REMOTE passes for a network drive.
+  explicit MappedDrive(const std::wstring& folder, UINT type = DRIVE_FIXED);
   ~MappedDrive();
   MappedDrive(const MappedDrive&) = delete;
   MappedDrive& operator=(const MappedDrive&) = delete;

@@ -1,5 +1,6 @@
 # Torvane.exe end to end, one test program per feature: the picture list dialog with its help
-# button, the show, and the settings file across two starts. Included by CMakeLists.txt when
+# button, the show, the settings file across two starts, and the DLLs it must not take from
+# its own folder. Included by CMakeLists.txt when
 # the Torvane target exists.
 
 # Helpers the three programs share: window titles and ids, starting the program in a folder
