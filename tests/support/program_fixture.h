@@ -176,8 +176,8 @@ class ProgramFixture : public ::testing::Test {
     const int width = std::max(2, static_cast<int>(std::to_string(std::max(count - 1, 0)).size()));
     Names names;
     for (int i = 0; i < count; ++i) {
-      char number[16];
-      std::snprintf(number, sizeof number, "%0*d", width, i);
+      std::string number = std::to_string(i);
+      number.insert(0, static_cast<std::size_t>(width) - number.size(), '0');
       names.push_back(std::string(prefix) + number + ".bmp");
     }
     make_bitmaps(windows_folder, names);
