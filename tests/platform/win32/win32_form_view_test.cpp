@@ -366,12 +366,21 @@ TEST(Win32ScreenTest, CoversTheMonitorAndDrawsThePictureOneToOneInsideTheEdge) {
   EXPECT_EQ(screen_pixel(20, 10), ::GetSysColor(COLOR_BTNSHADOW));
   EXPECT_EQ(screen_pixel(21, 11), ::GetSysColor(COLOR_3DDKSHADOW));
 
-  // A click on the screen's own surface does nothing; one on the picture is a click.
+  // A click on the screen's own surface does nothing. On the picture the press takes the
+  // mouse and its release there is the click; released beside the picture it is none.
   ::SendMessageW(top, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::SendMessageW(top, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
   ::SendMessageW(top, WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_EQ(clicks, 0);
   ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(::GetCapture(), box);
+  ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
   EXPECT_EQ(clicks, 1);
+  ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+  ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(-5, 50));
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(::GetCapture(), nullptr);
 
   // An empty picture leaves only the background.
   form.picture.clear_picture();
