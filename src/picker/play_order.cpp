@@ -79,8 +79,8 @@ void CmdCancel_Click(Program& program) {
 
   // Drive before folder: the change of drive moves the folder list to that drive's current
   // folder, and the folder set afterwards brings it back to the saved one. Each step runs
-  // whatever the other did, and the user hears of each failure once: a drive that is not
-  // ready has been reported by the change of drive itself, anything else by the box below.
+  // whatever the other did. A drive that is not ready is reported by the change of drive
+  // itself; the box below says only that the lists could not be put back where they were.
   bool unreported_failure = false;
   if (!same_drive(dialog.Drive1.drive(), state.SavedDrive)) {
     try {
