@@ -6,11 +6,10 @@
 
 #include <windows.h>
 
-#include <tlhelp32.h>
+#include <tlhelp32.h>  // after <windows.h>, which it needs
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,9 +22,9 @@ namespace {
 // Known DLLs that a program like this one might import: each is in the KnownDLLs list of
 // Windows 7 to 11 (the registry key ...\Control\Session Manager\KnownDLLs).
 const std::set<std::string> kKnownDlls = {
-    "advapi32.dll", "comdlg32.dll", "gdi32.dll",   "imm32.dll",    "kernel32.dll",
-    "msvcrt.dll",   "ole32.dll",    "oleaut32.dll", "rpcrt4.dll",  "sechost.dll",
-    "shell32.dll",  "shlwapi.dll",  "user32.dll",  "ws2_32.dll"};
+    "advapi32.dll", "comdlg32.dll", "gdi32.dll",    "imm32.dll",  "kernel32.dll",
+    "msvcrt.dll",   "ole32.dll",    "oleaut32.dll", "rpcrt4.dll", "sechost.dll",
+    "shell32.dll",  "shlwapi.dll",  "user32.dll",   "ws2_32.dll"};
 
 std::string lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -45,44 +44,23 @@ std::string environment_variable(const wchar_t* name) {
   return n > 0 && n < 1024 ? narrow(value) : std::string();
 }
 
-// The DLL names in a 64-bit exe's import table, read from the file.
-std::vector<std::string> imported_dlls(const std::string& image) {
+// The DLL names in an exe's import table. Mapped as an image resource: laid out as it runs,
+// but neither run nor moved nor bound to anything.
+std::vector<std::string> imported_dlls(const std::wstring& exe) {
   std::vector<std::string> names;
-  auto at = [&](std::size_t offset, std::size_t size) {
-    return offset <= image.size() && size <= image.size() - offset ? image.data() + offset
-                                                                   : nullptr;
-  };
-  IMAGE_DOS_HEADER dos;
-  if (!at(0, sizeof dos)) return names;
-  std::memcpy(&dos, image.data(), sizeof dos);
-  IMAGE_NT_HEADERS64 nt;
-  const char* nt_at = at(static_cast<std::size_t>(dos.e_lfanew), sizeof nt);
-  if (!nt_at) return names;
-  std::memcpy(&nt, nt_at, sizeof nt);
-  if (nt.Signature != IMAGE_NT_SIGNATURE || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
-    return names;
-  const std::size_t sections = static_cast<std::size_t>(dos.e_lfanew) + 4 + sizeof(IMAGE_FILE_HEADER) +
-                               nt.FileHeader.SizeOfOptionalHeader;
-  auto file_offset = [&](DWORD rva) -> std::size_t {
-    for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
-      IMAGE_SECTION_HEADER s;
-      const char* p = at(sections + i * sizeof s, sizeof s);
-      if (!p) break;
-      std::memcpy(&s, p, sizeof s);
-      if (rva >= s.VirtualAddress && rva < s.VirtualAddress + s.SizeOfRawData)
-        return rva - s.VirtualAddress + s.PointerToRawData;
-    }
-    return image.size();
-  };
-  std::size_t entry =
-      file_offset(nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
-  for (IMAGE_IMPORT_DESCRIPTOR d; at(entry, sizeof d); entry += sizeof d) {
-    std::memcpy(&d, image.data() + entry, sizeof d);
-    if (d.Name == 0) break;
-    const std::size_t name = file_offset(d.Name);
-    if (name >= image.size()) break;
-    names.push_back(lower(image.c_str() + name));
-  }
+  const HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (!module) return names;
+  // The handle of such a mapping has its low bits set.
+  const char* base =
+      reinterpret_cast<const char*>(reinterpret_cast<ULONG_PTR>(module) & ~ULONG_PTR{3});
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const DWORD imports =
+      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+  for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports);
+       imports && d->Name; ++d)
+    names.push_back(lower(base + d->Name));
+  FreeLibrary(module);
   return names;
 }
 
@@ -104,9 +82,7 @@ class DllSearch : public TorvaneTest {};
 TEST_F(DllSearch, NoDllBesideTheProgramIsLoaded) {
   const auto standin = path_option("standin");
   ASSERT_TRUE(standin) << "run with --standin=<path of the stand-in DLL>";
-  const auto image = read_file_bytes(home_file(L"Torvane.exe"));
-  ASSERT_TRUE(image);
-  const std::vector<std::string> imports = imported_dlls(*image);
+  const std::vector<std::string> imports = imported_dlls(home_file(L"Torvane.exe"));
   ASSERT_TRUE(std::count(imports.begin(), imports.end(), "kernel32.dll"))
       << "the import table was not read";
 

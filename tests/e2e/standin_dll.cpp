@@ -9,8 +9,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   const DWORD n = GetModuleFileNameW(instance, marker, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return TRUE;
   lstrcatW(marker, L".loaded");
-  HANDLE file = CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   return TRUE;
 }
