@@ -16,24 +16,28 @@ void Win32FormView::push_list_entries(Native& n, const std::vector<std::string>&
   const bool in_step =
       ::SendMessageW(n.hwnd, LB_GETCOUNT, 0, 0) == static_cast<LRESULT>(n.shown.size());
   const bool same = in_step && entries == n.shown;
+  // Add and Add all append to what is there; so does a folder's files filling an empty list.
   const bool appended = in_step && !same && entries.size() > n.shown.size() &&
                         std::equal(n.shown.begin(), n.shown.end(), entries.begin());
-  if (appended) {
-    // Add, Add all: one line each, no refill.
-    for (std::size_t i = n.shown.size(); i < entries.size(); ++i)
-      ::SendMessageW(n.hwnd, LB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(widen(entries[i]).c_str()));
-  } else if (!same) {
-    // A whole folder's files at once: no repaint per line.
-    ::SendMessageW(n.hwnd, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(n.hwnd, LB_RESETCONTENT, 0, 0);
-    std::size_t chars = 0;
-    for (const auto& e : entries) chars += e.size() + 1;
-    ::SendMessageW(n.hwnd, LB_INITSTORAGE, entries.size(), chars * sizeof(wchar_t));
-    for (const auto& e : entries)
-      ::SendMessageW(n.hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(e).c_str()));
-    ::SendMessageW(n.hwnd, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(n.hwnd, nullptr, TRUE);
+  if (!same) {
+    const std::size_t from = appended ? n.shown.size() : 0;
+    // Each line added to a visible list redraws its scroll bar, which the theme draws slowly
+    // (a few milliseconds each under Wine): more than one line goes in with the list frozen,
+    // and it repaints once at the end.
+    const bool frozen = entries.size() - from > 1;
+    if (frozen) ::SendMessageW(n.hwnd, WM_SETREDRAW, FALSE, 0);
+    if (!appended) ::SendMessageW(n.hwnd, LB_RESETCONTENT, 0, 0);
+    if (frozen) {
+      std::size_t chars = 0;
+      for (std::size_t i = from; i < entries.size(); ++i) chars += entries[i].size() + 1;
+      ::SendMessageW(n.hwnd, LB_INITSTORAGE, entries.size() - from, chars * sizeof(wchar_t));
+    }
+    for (std::size_t i = from; i < entries.size(); ++i)
+      ::SendMessageW(n.hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(entries[i]).c_str()));
+    if (frozen) {
+      ::SendMessageW(n.hwnd, WM_SETREDRAW, TRUE, 0);
+      ::InvalidateRect(n.hwnd, nullptr, TRUE);
+    }
   }
   n.shown = entries;
   push_list_selection(n);
@@ -42,8 +46,16 @@ void Win32FormView::push_list_entries(Native& n, const std::vector<std::string>&
 void Win32FormView::push_list_selection(Native& n) {
   const auto& list = static_cast<const ui::SelectableList&>(*n.control);
   ::SendMessageW(n.hwnd, LB_SETSEL, FALSE, -1);
-  for (int i = 0; i < list.count(); ++i)
-    if (list.selected(i)) ::SendMessageW(n.hwnd, LB_SETSEL, TRUE, i);
+  // One message per run of selected entries, not one per entry: a Shift+click range over a
+  // whole folder is a single run.
+  const int count = list.count();
+  for (int first = 0; first < count; ++first) {
+    if (!list.selected(first)) continue;
+    int last = first;
+    while (last + 1 < count && list.selected(last + 1)) ++last;
+    ::SendMessageW(n.hwnd, LB_SELITEMRANGEEX, static_cast<WPARAM>(first), last);
+    first = last;
+  }
   if (list.list_index() >= 0) ::SendMessageW(n.hwnd, LB_SETCARETINDEX, list.list_index(), FALSE);
 }
 
