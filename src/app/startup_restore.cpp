@@ -1,6 +1,8 @@
 #include "app/startup_restore.h"
 
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "app/settings_file.h"
 #include "common/message_box.h"
@@ -32,13 +34,15 @@ void restore_at_startup(Program& program) {
     // took as that drive's current folder: the names listed are that folder's.
     const bool bare_drive = prefix.size() == 2 && prefix[1] == ':';
     const std::string& folder = bare_drive ? dialog.File1.path() : prefix;
+    std::vector<std::string> names;
     for (int i = 0; i < n; ++i) {
       const std::string& name = dialog.File1.entry(i);
-      dialog.List1.add_item(name);
+      names.push_back(name);
       // One "\" between folder and name whatever the line ended in, so a hand-written file
       // without the LF still gives paths that load.
       state.FileList[i] = ui::join_path(folder, name);
     }
+    dialog.List1.add_items(std::move(names));
     picker::cmdok_Click(program);
     dialog.CmdOK.set_enabled(true);
     program.FrmMain().cmdstart.set_enabled(true);

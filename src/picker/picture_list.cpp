@@ -8,27 +8,36 @@
 namespace torvane::picker {
 namespace {
 
-// Appends the entries of File1 that `take` picks, in File1's order, until the list is full.
+// Appends the entries of File1 that `take` picks, in File1's order, until the list is full;
+// a pick beyond that says the list is full. The picks go into the list in one batch.
 template <class Pick>
 void add_files(Program& program, Pick take) {
   auto& dialog = program.FrmSelectFiles();
   ProgramState& state = program.state();
   const int n = dialog.File1.count();
-  for (int i = 0; i < n; ++i) {
+  const int room = std::max(0, state.MaxFiles - dialog.List1.count());
+  std::vector<std::string> names;
+  bool full = false;
+  for (int i = 0; i < n && !full; ++i) {
     if (!take(i)) continue;
-    if (dialog.List1.count() >= state.MaxFiles) {
-      msg_box(program.sys(), messages::kListFull);
-      dialog.CmdAddtoList.set_enabled(false);
-      dialog.cmdAddAll.set_enabled(false);
-      return;
-    }
-    const std::string& name = dialog.File1.entry(i);
-    dialog.List1.add_item(name);
-    const std::size_t slot = static_cast<std::size_t>(dialog.List1.count() - 1);
-    if (state.FileList.size() <= slot) state.FileList.resize(slot + 1);
-    state.FileList[slot] = ui::join_path(dialog.File1.path(), name);
+    if (static_cast<int>(names.size()) == room)
+      full = true;
+    else
+      names.push_back(dialog.File1.entry(i));
+  }
+  if (!names.empty()) {
+    const std::size_t first = static_cast<std::size_t>(dialog.List1.count());
+    if (state.FileList.size() < first + names.size()) state.FileList.resize(first + names.size());
+    for (std::size_t j = 0; j < names.size(); ++j)
+      state.FileList[first + j] = ui::join_path(dialog.File1.path(), names[j]);
+    dialog.List1.add_items(std::move(names));
     if (!dialog.minute.text().empty()) dialog.CmdOK.set_enabled(true);
     program.FrmMain().cmdstart.set_enabled(true);
+  }
+  if (full) {
+    msg_box(program.sys(), messages::kListFull);
+    dialog.CmdAddtoList.set_enabled(false);
+    dialog.cmdAddAll.set_enabled(false);
   }
 }
 
@@ -60,10 +69,8 @@ void CmdDelfromlist_Click(Program& program) {
   // Both stores are rebuilt from the same kept pairs, so they stay parallel.
   dialog.List1.clear();
   state.FileList.assign(std::max<std::size_t>(state.MaxFiles + 1, kept_names.size()), {});
-  for (std::size_t j = 0; j < kept_names.size(); ++j) {
-    dialog.List1.add_item(std::move(kept_names[j]));
-    state.FileList[j] = std::move(kept_paths[j]);
-  }
+  for (std::size_t j = 0; j < kept_paths.size(); ++j) state.FileList[j] = std::move(kept_paths[j]);
+  dialog.List1.add_items(std::move(kept_names));
 
   if (dialog.List1.count() == 0) program.FrmMain().cmdstart.set_enabled(false);
   dialog.CmdDelfromlist.set_enabled(false);

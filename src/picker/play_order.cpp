@@ -71,11 +71,13 @@ void CmdCancel_Click(Program& program) {
   ProgramState& state = program.state();
 
   dialog.List1.clear();
+  std::vector<std::string> names;
   for (int i = 0; i < state.SavedCount; ++i) {
-    dialog.List1.add_item(entry_or_empty(state.SavedListItems, i));
+    names.push_back(entry_or_empty(state.SavedListItems, i));
     if (state.FileList.size() <= static_cast<std::size_t>(i)) state.FileList.resize(i + 1);
     state.FileList[i] = entry_or_empty(state.SavedFileList, i);
   }
+  dialog.List1.add_items(std::move(names));
 
   // Drive before folder: the change of drive moves the folder list to that drive's current
   // folder, and the folder set afterwards brings it back to the saved one. Each step runs

@@ -1,6 +1,7 @@
 #include "ui/controls.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace torvane::ui {
 
@@ -101,6 +102,14 @@ ListBox::ListBox(Form& form, std::string name, Rect rect, int tab)
 void ListBox::add_item(std::string text) {
   entries_.push_back(std::move(text));
   selected_.push_back(0);
+  notify(Aspect::entries);
+}
+
+void ListBox::add_items(std::vector<std::string> texts) {
+  if (texts.empty()) return;
+  entries_.insert(entries_.end(), std::make_move_iterator(texts.begin()),
+                  std::make_move_iterator(texts.end()));
+  selected_.resize(entries_.size(), 0);
   notify(Aspect::entries);
 }
 

@@ -93,6 +93,9 @@ class ListBox : public SelectableList {
  public:
   ListBox(Form& form, std::string name, Rect rect, int tab);
   void add_item(std::string text);
+  // Appends every one of `texts` and tells the view once: a window shows a whole batch in
+  // one go instead of one line at a time.
+  void add_items(std::vector<std::string> texts);
   void clear();
 };
 

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 
 #include "app/program.h"
 #include "common/message_box.h"
 #include "platform/headless/headless_services.h"
+#include "support/program_fixture.h"
 #include "ui/file_controls.h"
 
 namespace torvane::test {
@@ -122,6 +124,40 @@ TEST(HugeFolder, TheDialogKeepsWorking) {
   EXPECT_EQ(program.state().PlayList.size(), 51u);
   EXPECT_EQ(program.state().PlayList[49], "C:\\Huge\\" + huge_name(32766));
   EXPECT_TRUE(program.FrmMain().visible());
+}
+
+// However many names a change carries, a list tells its window once per change: a window
+// that is told per entry shows them one by one, which on screen costs per entry.
+TEST(HugeFolder, EachChangeOfAListReachesItsWindowOnce) {
+  using Counts = std::map<std::string, int>;
+  HugeFolderSystem sys;
+  HookedWindowSystem windows;
+  Counts told;  // entries and selection changes, by control
+  windows.on_control_changed = [&](ui::Control& c, ui::Aspect what) {
+    if (what == ui::Aspect::entries || what == ui::Aspect::selection) ++told[c.name()];
+  };
+  Program program(sys, windows);
+  program.start();
+  program.FrmIniMes().OKButton.click();
+  program.FrmMain().cmdsetting.click();
+  auto& dialog = program.FrmSelectFiles();
+
+  told.clear();
+  dialog.Dir1.set_path("C:\\Huge");
+  dialog.File1.click(0);
+  dialog.File1.shift_click(ui::FileListBox::kMaxEntries - 1);
+  EXPECT_EQ(told, (Counts{{"Dir1", 1}, {"File1", 3}}));
+
+  told.clear();
+  dialog.cmdAddAll.click();
+  ASSERT_EQ(dialog.List1.count(), 50);
+  dialog.List1.shift_click(49);
+  dialog.CmdDelfromlist.click();
+  EXPECT_EQ(told, (Counts{{"List1", 4}}));
+
+  told.clear();
+  dialog.CmdCancel.click();
+  EXPECT_EQ(told, (Counts{{"Dir1", 1}, {"File1", 1}, {"List1", 1}}));
 }
 
 }  // namespace
