@@ -270,13 +270,22 @@ std::string Win32Services::drive_current_folder(char letter) {
 }
 
 std::vector<std::string> Win32Services::list(const std::string& folder, bool folders) {
+  // Listing a folder costs about as much as filling a list box with all it holds (every
+  // entry is looked at, under Wine by a call to the host each): a big folder is read once
+  // for both lists. The spare half is only good for the call that comes straight after.
+  SpareHalf spare = std::move(spare_);
+  spare_ = {};
+  if (spare.folders == folders && spare.folder == folder &&
+      ::GetTickCount64() - spare.listed_at < 1000)
+    return std::move(spare.names);
+
   const std::wstring native = system_path(folder);
   WIN32_FIND_DATAW data;
   HANDLE h = find_first(listing_pattern(native), data);
-  std::vector<std::string> names;
+  std::vector<std::string> subfolders, files;
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND && is_directory(native)) return names;  // empty root
+    if (error == ERROR_FILE_NOT_FOUND && is_directory(native)) return {};  // empty root
     throw PlatformError("cannot list " + folder + ": " + error_text(error));
   }
   do {
@@ -286,21 +295,25 @@ std::vector<std::string> Win32Services::list(const std::string& folder, bool fol
     const bool directory = (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const bool hidden = (a & FILE_ATTRIBUTE_HIDDEN) != 0;
     const bool system = (a & FILE_ATTRIBUTE_SYSTEM) != 0;
-    if (folders) {
+    if (directory) {
       // The system's own folders ($Recycle.Bin, System Volume Information) cannot be opened.
-      if (!directory || (hidden && system)) continue;
-    } else {
+      if (!(hidden && system)) subfolders.push_back(narrow(name));
+    } else if (!((a & FILE_ATTRIBUTE_DEVICE) || hidden || system)) {
       // Normal, read-only and archive files, as a file list shows by default.
-      if (directory || (a & FILE_ATTRIBUTE_DEVICE) || hidden || system) continue;
+      files.push_back(narrow(name));
     }
-    names.push_back(narrow(name));
   } while (::FindNextFileW(h, &data));
   const DWORD error = ::GetLastError();
   ::FindClose(h);
   // A listing cut short (a network drive gone mid-way) must not pass for a complete one.
   if (error != ERROR_NO_MORE_FILES)
     throw PlatformError("cannot list " + folder + ": " + error_text(error));
-  return names;
+  if (folders) {
+    spare_ = {folder, false, std::move(files), ::GetTickCount64()};
+    return subfolders;
+  }
+  spare_ = {folder, true, std::move(subfolders), ::GetTickCount64()};
+  return files;
 }
 
 std::vector<std::string> Win32Services::list_subfolders(const std::string& folder) {

@@ -12,6 +12,10 @@
 //
 // Kept free of <windows.h>.
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "common/random.h"
 #include "platform/services.h"
 
@@ -51,6 +55,17 @@ class Win32Services final : public Services {
 
  private:
   std::vector<std::string> list(const std::string& folder, bool folders);
+
+  // Opening a folder lists it twice in a row: its sub-folders for the folder list, then its
+  // files for the file list. One pass over the folder yields both halves; the half not asked
+  // for waits here for that very next call and goes to no other.
+  struct SpareHalf {
+    std::string folder;
+    bool folders = false;
+    std::vector<std::string> names;
+    std::uint64_t listed_at = 0;  // GetTickCount64
+  };
+  SpareHalf spare_;
 
   Win32WindowSystem& windows_;
   FractionGenerator generator_;

@@ -92,6 +92,25 @@ TEST_F(Win32ServicesTest, ListingSeparatesFilesFromFoldersAndSkipsWhatExplorerHi
   EXPECT_EQ(sys.list_files(slashed).size(), 3u);
 }
 
+// Both halves come from one pass over the folder, but a listing is never older than the
+// call before it: only the other half asked for straight after reuses it.
+TEST_F(Win32ServicesTest, ListingAgainSeesWhatChangedMeanwhile) {
+  ASSERT_TRUE(test::write_bytes(dir / L"a.bmp", "x"));
+  EXPECT_EQ(sys.list_subfolders(dir.utf8()), std::vector<std::string>{});
+  EXPECT_EQ(sys.list_files(dir.utf8()), std::vector<std::string>{"a.bmp"});
+  ::CreateDirectoryW((dir / L"Sub").c_str(), nullptr);
+  ASSERT_TRUE(test::write_bytes(dir / L"b.bmp", "x"));
+  std::vector<std::string> files = sys.list_files(dir.utf8());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"a.bmp", "b.bmp"}));
+  // The sub-folders that pass saw go to no later call once another folder was listed.
+  ::CreateDirectoryW((dir / L"Sub\\Deeper").c_str(), nullptr);
+  EXPECT_EQ(sys.list_files(narrow(dir / L"Sub")), std::vector<std::string>{});
+  ::RemoveDirectoryW((dir / L"Sub\\Deeper").c_str());
+  ::RemoveDirectoryW((dir / L"Sub").c_str());
+  EXPECT_EQ(sys.list_subfolders(dir.utf8()), std::vector<std::string>{});
+}
+
 TEST_F(Win32ServicesTest, ListingAnEmptyFolderIsEmptyAndAMissingOneThrows) {
   ::CreateDirectoryW((dir / L"empty").c_str(), nullptr);
   EXPECT_TRUE(sys.list_files(narrow(dir / L"empty")).empty());
