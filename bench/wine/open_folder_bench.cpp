@@ -169,7 +169,11 @@ double real_click(const Dialog& d, int index, bool shift, int selected) {
   send(d.files, LB_SETTOPINDEX, static_cast<WPARAM>(index));
   RECT item{};
   send(d.files, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-  POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  // The last entry may show only in part: click inside the list's visible area.
+  RECT client{};
+  GetClientRect(d.files, &client);
+  POINT at{(item.left + item.right) / 2,
+           (std::max(item.top, client.top) + std::min(item.bottom, client.bottom)) / 2};
   ClientToScreen(d.files, &at);
   wait_for_posted(d.edit);
   SetForegroundWindow(d.window);
@@ -191,7 +195,8 @@ double real_click(const Dialog& d, int index, bool shift, int selected) {
   }
   const auto start = Clock::now();
   if (SendInput(static_cast<UINT>(n), input, sizeof(INPUT)) != static_cast<UINT>(n)) return -1;
-  const auto limit = start + std::chrono::minutes(10);
+  // A click that missed shows as -1 rather than holding up the run.
+  const auto limit = start + std::chrono::seconds(60);
   while (send(d.files, LB_GETSELCOUNT) != selected) {
     if (Clock::now() > limit) return -1;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
