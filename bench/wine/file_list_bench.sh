@@ -5,8 +5,8 @@
 #
 #   bash bench/wine/file_list_bench.sh [P1000 P8000 P40000]   (default: all three)
 #
-# Needs the MinGW build (cmake --build --preset mingw; another: TORVANE_MINGW_BUILD=dir). The folders are made once under the
-# build folder and kept for the next run.
+# Needs the MinGW build (cmake --build --preset mingw; another: TORVANE_MINGW_BUILD=dir).
+# The folders are made once under the build folder and kept for the next run.
 set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="${TORVANE_MINGW_BUILD:-$repo/build/mingw}"
@@ -19,17 +19,15 @@ make_folder() { # name pictures others
   [ -f "$dir/.complete" ] && return 0
   rm -rf "$dir"
   mkdir -p "$dir"
-  python3 - "$dir" "$2" "$3" <<'PY'
-import os, random, sys
-folder, pictures, others = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-rng = random.Random(7)
-stems = ["IMG", "Photo", "scan", "DSC", "holiday"]
-exts = [".bmp", ".BMP", ".Bmp"]
-for i in range(pictures):
-    open(os.path.join(folder, f"{rng.choice(stems)}_{rng.randrange(10**6):06d}_{i}{exts[i % 3]}"), "w").close()
-for i in range(others):
-    open(os.path.join(folder, f"note_{i}{['.txt', '.jpg', '.bmpx'][i % 3]}"), "w").close()
-PY
+  # Names that do not arrive sorted, with the extension in several spellings.
+  local stems=(IMG Photo scan DSC holiday) exts=(.bmp .BMP .Bmp) others_ext=(.txt .jpg .bmpx) i
+  RANDOM=7
+  (
+    for ((i = 0; i < $2; i++)); do
+      printf '%s_%06d_%d%s\n' "${stems[RANDOM % 5]}" $(((RANDOM * 32768 + RANDOM) % 1000000)) "$i" "${exts[i % 3]}"
+    done
+    for ((i = 0; i < $3; i++)); do printf 'note_%d%s\n' "$i" "${others_ext[i % 3]}"; done
+  ) | (cd "$dir" && xargs -d '\n' touch)
   touch "$dir/.complete"
 }
 
