@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "e2e_support.h"
@@ -34,6 +35,22 @@ class Show : public TorvaneTest {
   bool shows(std::uint32_t colour) const {
     return wait_for([&] { return shown_picture() == colour; });
   }
+  // Pictures of one colour each, 1.bmp, 2.bmp, ..., remembered with the interval 2 in list
+  // order; the program started and past its intro. The main window, or null.
+  HWND start_with_pictures(std::initializer_list<std::uint32_t> colours) {
+    const std::wstring pictures = home_file(L"pictures");
+    if (!make_folder(pictures)) return nullptr;
+    int number = 0;
+    for (std::uint32_t colour : colours) {
+      const std::wstring name = pictures + L"\\" + std::to_wstring(++number) + L".bmp";
+      if (!write_solid_bmp(name, kPictureWidth, kPictureHeight, colour)) return nullptr;
+    }
+    if (!write_file_bytes(home_file(L"TorVan.ini"),
+                          in_code_page(pictures + L"\\\n\r\n0\n\r\n2\r\n", CP_ACP)) ||
+        launch() == 0)
+      return nullptr;
+    return pass_intro();
+  }
 
   POINT inner_{};
 };
@@ -52,16 +69,7 @@ std::string describe(const RECT& r) {
 TEST_F(Show, CoversTheScreenChangesThePictureAfterTheIntervalAndStopsOnAClick) {
   // Three pictures of one colour each, remembered with the interval 2, in list order.
   const std::uint32_t colours[] = {rgb(200, 30, 30), rgb(30, 160, 60), rgb(40, 60, 200)};
-  const std::wstring pictures = home_file(L"pictures");
-  ASSERT_TRUE(make_folder(pictures));
-  for (int i = 0; i < 3; ++i)
-    ASSERT_TRUE(write_solid_bmp(pictures + L"\\" + std::to_wstring(i + 1) + L".bmp", kPictureWidth,
-                                kPictureHeight, colours[i]));
-  ASSERT_TRUE(write_file_bytes(home_file(L"TorVan.ini"),
-                               in_code_page(pictures + L"\\\n\r\n0\n\r\n2\r\n", CP_ACP)));
-
-  ASSERT_NE(launch(), 0u);
-  HWND main = pass_intro();
+  HWND main = start_with_pictures({colours[0], colours[1], colours[2]});
   ASSERT_NE(main, nullptr);
   HWND start = control(main, main_id::kStart);
   ASSERT_TRUE(is_enabled(start)) << "the remembered pictures did not enable スタート";
@@ -132,13 +140,7 @@ TEST_F(Show, CoversTheScreenChangesThePictureAfterTheIntervalAndStopsOnAClick) {
 // picture, not on its press.
 TEST_F(Show, StartOverTheMainWindowRaisesTheScreenAndAClickStopsOnItsRelease) {
   const std::uint32_t colour = rgb(200, 30, 30);
-  const std::wstring pictures = home_file(L"pictures");
-  ASSERT_TRUE(make_folder(pictures));
-  ASSERT_TRUE(write_solid_bmp(pictures + L"\\1.bmp", kPictureWidth, kPictureHeight, colour));
-  ASSERT_TRUE(write_file_bytes(home_file(L"TorVan.ini"),
-                               in_code_page(pictures + L"\\\n\r\n0\n\r\n2\r\n", CP_ACP)));
-  ASSERT_NE(launch(), 0u);
-  HWND main = pass_intro();
+  HWND main = start_with_pictures({colour});
   ASSERT_NE(main, nullptr);
   HWND start = control(main, main_id::kStart);
   ASSERT_TRUE(press(start));
