@@ -42,19 +42,11 @@ LRESULT send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
   return static_cast<LRESULT>(result);
 }
 
-// Waits, polling every millisecond, until the program has handled everything posted to it
-// before this call: the interval field's modified flag, which Torvane never reads, is the
-// marker. The sent reads are answered between two posted messages, so the poll never waits
-// behind the work it is timing.
+// Until the program has handled everything posted to it before this call, polled every
+// millisecond: the work timed here takes tens of milliseconds.
 bool wait_for_posted(HWND edit) {
-  const bool marker = send(edit, EM_GETMODIFY) == 0;
-  if (!PostMessageW(edit, EM_SETMODIFY, marker ? TRUE : FALSE, 0)) return false;
-  const auto limit = Clock::now() + std::chrono::minutes(10);
-  while (Clock::now() < limit) {
-    if ((send(edit, EM_GETMODIFY) != 0) == marker) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return false;
+  return wait_until_posted_messages_handled(edit, std::chrono::minutes(10),
+                                            std::chrono::milliseconds(1));
 }
 
 bool ends_with_bmp(const std::wstring& name) {

@@ -82,12 +82,22 @@ HWND find_window_of_class(DWORD process_id, std::wstring_view window_class) {
   return nullptr;
 }
 
-bool wait_until_posted_messages_handled(HWND edit) {
+bool wait_until_posted_messages_handled(HWND edit, std::chrono::milliseconds timeout,
+                                        std::chrono::milliseconds poll) {
   // Posted messages of one thread are handled in the order they were posted: once the
-  // marker posted now has arrived, so has everything posted before it.
-  const bool marker = send(edit, EM_GETMODIFY) == 0;
+  // marker posted now has arrived, so has everything posted before it. A read the busy
+  // program did not answer is no answer, not a flag of 0.
+  auto modified = [&](bool& flag) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(edit, EM_GETMODIFY, 0, 0, SMTO_NORMAL, 5000, &result)) return false;
+    flag = result != 0;
+    return true;
+  };
+  bool flag = false;
+  if (!wait_for([&] { return modified(flag); }, timeout, poll)) return false;
+  const bool marker = !flag;
   if (!PostMessageW(edit, EM_SETMODIFY, marker ? TRUE : FALSE, 0)) return false;
-  return wait_for([&] { return (send(edit, EM_GETMODIFY) != 0) == marker; });
+  return wait_for([&] { return modified(flag) && flag == marker; }, timeout, poll);
 }
 
 std::vector<std::wstring> entries_of(HWND list) {

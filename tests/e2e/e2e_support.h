@@ -63,8 +63,10 @@ bool has_message_box(DWORD process_id);
 HWND find_window_of_class(DWORD process_id, std::wstring_view window_class);
 // Returns once the program's one UI thread has handled every message posted to it before
 // the call. `edit` is any EDIT of the program: its modified flag, which Torvane never reads,
-// carries the marker.
-bool wait_until_posted_messages_handled(HWND edit);
+// carries the marker. A benchmark polls more often than a test needs to.
+bool wait_until_posted_messages_handled(HWND edit,
+                                        std::chrono::milliseconds timeout = kDefaultTimeout,
+                                        std::chrono::milliseconds poll = kPollInterval);
 // The entries of a LISTBOX or COMBOBOX. Each is read into a buffer with room to spare: Wine
 // copies an entry's whole text into the reader's buffer, and an entry that the program
 // replaced by a longer one between the length query and the read must not overrun it.

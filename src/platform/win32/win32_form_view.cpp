@@ -41,6 +41,7 @@
 #include <algorithm>
 
 #include "platform/win32/win32_form_view_internal.h"
+#include "platform/win32/win32_system_dlls.h"
 #include "platform/win32/win32_window_system.h"
 #include "ui/file_controls.h"
 
@@ -51,11 +52,7 @@ namespace {
 // DPI, looked up at run time so that the program also starts where these are missing.
 template <class Fn>
 Fn user32_function(const char* name) {
-  const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-  if (!user32) return nullptr;
-  // The detour through a plain function pointer type keeps compilers from warning about
-  // the cast between unrelated function types.
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(user32, name)));
+  return win32::module_function<Fn>(::GetModuleHandleW(L"user32.dll"), name);
 }
 
 }  // namespace

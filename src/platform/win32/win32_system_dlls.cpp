@@ -8,10 +8,8 @@ void load_dlls_from_system32_only() {
   // Windows 8 and later have it, Windows 7 with KB2533623; looked up, so that a system
   // without it still starts.
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  const HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
-  if (!kernel32) return;
-  const auto set_directories = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-      reinterpret_cast<void (*)()>(::GetProcAddress(kernel32, "SetDefaultDllDirectories")));
+  const auto set_directories = module_function<SetDefaultDllDirectoriesFn>(
+      ::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
   if (set_directories) set_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 

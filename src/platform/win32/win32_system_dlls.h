@@ -15,14 +15,20 @@ void load_dlls_from_system32_only();
 // A DLL from System32, loaded once and kept to the end; nullptr when it cannot be loaded.
 HMODULE system_dll(const wchar_t* name);
 
-// A function of such a DLL, or nullptr.
+// A function of a loaded DLL, looked up at run time so that the program also starts on a
+// system that lacks it; nullptr then.
 template <class Fn>
-Fn system_function(const wchar_t* dll, const char* name) {
-  const HMODULE module = system_dll(dll);
+Fn module_function(HMODULE module, const char* name) {
   if (!module) return nullptr;
   // The detour through a plain function pointer type keeps compilers from warning about
   // the cast between unrelated function types.
   return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+// A function of a DLL from System32, or nullptr.
+template <class Fn>
+Fn system_function(const wchar_t* dll, const char* name) {
+  return module_function<Fn>(system_dll(dll), name);
 }
 
 }  // namespace torvane::platform::win32

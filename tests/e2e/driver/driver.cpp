@@ -108,12 +108,13 @@ bool write_file_bytes(const std::wstring& path, std::string_view bytes) {
 
 // ---- waiting --------------------------------------------------------------------------
 
-bool wait_for(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+bool wait_for(const std::function<bool()>& done, std::chrono::milliseconds timeout,
+              std::chrono::milliseconds poll) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     if (done()) return true;
     if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(kPollInterval);
+    std::this_thread::sleep_for(poll);
   }
 }
 

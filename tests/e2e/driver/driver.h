@@ -45,9 +45,10 @@ bool write_file_bytes(const std::wstring& path, std::string_view bytes);
 
 // ---- waiting --------------------------------------------------------------------------
 
-// Polls `done` every kPollInterval until it returns true or `timeout` passes.
+// Polls `done` every `poll` until it returns true or `timeout` passes.
 bool wait_for(const std::function<bool()>& done,
-              std::chrono::milliseconds timeout = kDefaultTimeout);
+              std::chrono::milliseconds timeout = kDefaultTimeout,
+              std::chrono::milliseconds poll = kPollInterval);
 
 // Polls `find` until it yields something (a non-null handle, an engaged optional).
 template <class Find>
