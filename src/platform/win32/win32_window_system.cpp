@@ -43,7 +43,7 @@ std::wstring dialog_face() {
 
 }  // namespace
 
-Win32WindowSystem::Win32WindowSystem(void* instance) : instance_(instance) {
+Win32WindowSystem::Win32WindowSystem(void* instance) : instance_(instance), mailbox_(instance) {
   Win32FormView::register_classes(static_cast<HINSTANCE>(instance_));
 }
 

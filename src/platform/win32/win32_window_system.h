@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32/win32_background.h"
 #include "ui/form.h"
 
 namespace torvane::platform {
@@ -42,6 +43,9 @@ class Win32WindowSystem final : public ui::WindowSystem {
   // The top-level window of the named form while it is visible, else nullptr.
   void* visible_form_window(std::string_view form_name) const;
 
+  // Where work done beside the UI thread posts its results (see win32_background.h).
+  void* mailbox() const { return mailbox_.handle(); }
+
   // -- For the views ------------------------------------------------------------------------
   void* instance() const { return instance_; }
   // The dialog font at a DPI (an HFONT), created on first use and kept until the end.
@@ -54,6 +58,7 @@ class Win32WindowSystem final : public ui::WindowSystem {
   bool pre_translate(void* msg);
 
   void* instance_;
+  win32::UiMailbox mailbox_;
   std::vector<Win32FormView*> views_;
   struct Font {
     unsigned dpi;
