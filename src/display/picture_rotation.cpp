@@ -1,6 +1,7 @@
 #include "display/picture_rotation.h"
 
 #include <exception>
+#include <memory>
 
 #include "common/text_number.h"
 #include "image/bmp_decoder.h"
@@ -54,6 +55,8 @@ void Picture1_Click(Program& program) {
   program.FrmMain().Timer1.set_enabled(false);
   program.FrmScrn().hide();
   program.sys().keep_display_awake(false);
+  // A picture still on its way belongs to the show that just ended.
+  program.FrmScrn().Picture1.stop_awaiting();
 }
 
 void show_picture(Program& program, std::int16_t k) {
@@ -63,30 +66,29 @@ void show_picture(Program& program, std::int16_t k) {
     box.clear_picture();
     return;
   }
-  // A picture that is missing, damaged or refused clears the area; the show carries on and
-  // the next change comes as usual.
-  auto file = program.sys().open_for_reading(path);
-  if (!file) {
-    box.clear_picture();
-    return;
-  }
-  // Pixels an RLE picture skips show the area's own background, the button face. A tick
-  // runs straight from the message loop, so nothing may escape from here: a picture too big
-  // for the memory left, or a read the system broke off, is one more picture that cannot be
-  // shown.
-  bool ok = false;
-  try {
-    ok = image::decode_bmp(*file, box.inner_width(), box.inner_height(),
-                           program.sys().button_face_colour(), box.picture_buffer())
-             .ok;
-  } catch (const std::exception&) {
-    ok = false;
-  }
-  if (!ok) {
-    box.clear_picture();
-    return;
-  }
-  box.picture_changed();
+  // The file is read beside the UI thread, so that a picture on a disk that has to wake up
+  // neither freezes the windows nor holds up a click that stops the show. The shown picture
+  // stays until this one is decoded.
+  ui::PictureBox::AwaitedPicture awaited = box.await_picture();
+  auto decoded = std::make_shared<bool>(false);
+  program.sys().load_picture(
+      path,
+      [decoded, picture = awaited.buffer, width = box.inner_width(),
+       height = box.inner_height(),
+       background = program.sys().button_face_colour()](platform::ByteSource* file) {
+        // A picture that is missing, damaged or refused clears the area; the show carries
+        // on and the next change comes as usual. Pixels an RLE picture skips show the
+        // area's own background, the button face. Nothing may escape from here: a picture
+        // too big for the memory left, or a read the system broke off, is one more picture
+        // that cannot be shown.
+        if (!file) return;
+        try {
+          *decoded = image::decode_bmp(*file, width, height, background, *picture).ok;
+        } catch (const std::exception&) {
+          *decoded = false;
+        }
+      },
+      [decoded, arrived = std::move(awaited.arrived)] { arrived(*decoded); });
 }
 
 }  // namespace torvane::display

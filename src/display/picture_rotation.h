@@ -17,8 +17,8 @@ void cmdstart_Click(Program& program);
 void Timer1_Timer(Program& program);
 void Picture1_Click(Program& program);
 
-// Puts PlayList entry k into the picture area; an empty entry, or a picture that cannot be
-// loaded, clears the area.
+// Puts PlayList entry k into the picture area once it is loaded; an empty entry clears the
+// area at once, a picture that cannot be loaded once that is known.
 void show_picture(Program& program, std::int16_t k);
 
 }  // namespace torvane::display

@@ -4,6 +4,7 @@
 // ("C:\Pics\a.bmp"); text is UTF-8 inside the program.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -61,6 +62,20 @@ class Services {
   virtual std::vector<std::string> list_files(const std::string& folder) = 0;
   // Opens a file for random-access reading; nullptr when it cannot be opened.
   virtual std::unique_ptr<ByteSource> open_for_reading(const std::string& path) = 0;
+  // Opens `path` and runs `decode` on it (nullptr when it cannot be opened) where a slow disk
+  // cannot hold up the windows, then runs `done` on the UI thread. One load runs at a time;
+  // a load asked for while another waits to start takes its place, and the one it replaces
+  // never runs at all. `decode` and `done` must own or share everything they touch: a read
+  // stuck on a sleeping disk may outlive the program. This default loads at once, before it
+  // returns.
+  virtual void load_picture(const std::string& path, std::function<void(ByteSource*)> decode,
+                            std::function<void()> done) {
+    {
+      const std::unique_ptr<ByteSource> file = open_for_reading(path);
+      decode(file.get());
+    }
+    done();
+  }
   // The whole content of a small file; empty when it cannot be read.
   virtual std::optional<std::string> read_file(const std::string& path) = 0;
   // Writes a file so that a failure part-way never leaves a damaged file where a good one

@@ -119,6 +119,7 @@ PictureBox::PictureBox(Form& form, std::string name, Rect rect, int tab)
     : Control(form, Kind::picture_box, std::move(name), rect, tab) {}
 
 void PictureBox::clear_picture() {
+  stop_awaiting();
   // Both forms' buffers empty out but keep their capacity for the next picture.
   picture_.width = picture_.height = 0;
   picture_.bits_per_pixel = 32;
@@ -128,6 +129,27 @@ void PictureBox::clear_picture() {
   picture_.indices.clear();
   notify(Aspect::picture);
 }
+
+PictureBox::AwaitedPicture PictureBox::await_picture() {
+  const std::uint64_t number = ++awaiting_->latest;
+  std::shared_ptr<image::Picture> buffer = std::move(awaiting_->spare);
+  if (!buffer) buffer = std::make_shared<image::Picture>();
+  std::weak_ptr<Awaiting> weak = awaiting_;
+  auto arrived = [this, weak, number, buffer](bool decoded) {
+    const std::shared_ptr<Awaiting> awaiting = weak.lock();
+    if (!awaiting) return;  // the box is gone
+    const bool current = awaiting->latest == number;
+    if (current && decoded) std::swap(picture_, *buffer);
+    // Whichever buffers are left over serve the next picture.
+    if (!awaiting->spare) awaiting->spare = buffer;
+    if (!current) return;
+    if (decoded) picture_changed();
+    else clear_picture();
+  };
+  return {std::move(buffer), std::move(arrived)};
+}
+
+void PictureBox::stop_awaiting() { ++awaiting_->latest; }
 
 // The sunken edge takes two pixels on each side.
 int PictureBox::inner_width() const { return std::max(0, rect().width - 4); }

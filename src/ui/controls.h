@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -107,7 +108,21 @@ class PictureBox : public Control {
   // The buffer the next picture is decoded into; call picture_changed() afterwards.
   image::Picture& picture_buffer() { return picture_; }
   void picture_changed() { notify(Aspect::picture); }
+  // Empties the area; a picture still awaited will no longer be shown.
   void clear_picture();
+
+  // A picture read beside the UI thread arrives some time after it was asked for, and only
+  // the one asked for last may still be shown: asking again, clear_picture() and
+  // stop_awaiting() make every one asked for before stale.
+  struct AwaitedPicture {
+    // Where to decode it: the buffers of a picture shown before, whose capacity it reuses.
+    std::shared_ptr<image::Picture> buffer;
+    // Called on the UI thread once decoding is over: a decoded picture replaces the shown
+    // one whole, a failed one clears the area; a stale one changes nothing.
+    std::function<void(bool decoded)> arrived;
+  };
+  AwaitedPicture await_picture();
+  void stop_awaiting();
   // The inner area inside the two-pixel sunken edge, in pixels.
   int inner_width() const;
   int inner_height() const;
@@ -117,6 +132,12 @@ class PictureBox : public Control {
 
  private:
   image::Picture picture_;
+  struct Awaiting {
+    std::uint64_t latest = 0;                // the number of the picture asked for last
+    std::shared_ptr<image::Picture> spare;   // a second buffer, so paging allocates nothing
+  };
+  // Shared with nobody: what arrives holds it weakly, and finds it gone with the box.
+  std::shared_ptr<Awaiting> awaiting_ = std::make_shared<Awaiting>();
 };
 
 class Timer : public Control {

@@ -186,6 +186,24 @@ std::unique_ptr<ByteSource> HeadlessServices::open_for_reading(const std::string
   }
 }
 
+void HeadlessServices::load_picture(const std::string& path,
+                                    std::function<void(ByteSource*)> decode,
+                                    std::function<void()> done) {
+  if (hold_picture_loads) {
+    held_loads_.push_back({path, std::move(decode), std::move(done)});
+    return;
+  }
+  Services::load_picture(path, std::move(decode), std::move(done));
+}
+
+void HeadlessServices::release_picture_loads() {
+  // The files are read now, as they are at the moment the loads complete.
+  std::deque<HeldLoad> loads;
+  loads.swap(held_loads_);
+  for (HeldLoad& load : loads)
+    Services::load_picture(load.path, std::move(load.decode), std::move(load.done));
+}
+
 std::optional<std::string> HeadlessServices::read_file(const std::string& path) {
   try {
     std::ifstream in(host_path(path), std::ios::binary);

@@ -35,6 +35,12 @@ class HeadlessServices final : public Services {
   // Where a Windows path lies on the host. Throws when its drive is not mapped or not ready.
   std::filesystem::path host_path(const std::string& windows_path) const;
 
+  // Picture loads complete before the call that asked for them returns, unless held: then
+  // they wait, in the order asked for, until release_picture_loads() completes them.
+  bool hold_picture_loads = false;
+  void release_picture_loads();
+  std::size_t held_picture_loads() const { return held_loads_.size(); }
+
   // -- What a test reads back ---------------------------------------------------------------
   struct Message {
     std::string text;
@@ -64,6 +70,8 @@ class HeadlessServices final : public Services {
   std::vector<std::string> list_subfolders(const std::string& folder) override;
   std::vector<std::string> list_files(const std::string& folder) override;
   std::unique_ptr<ByteSource> open_for_reading(const std::string& path) override;
+  void load_picture(const std::string& path, std::function<void(ByteSource*)> decode,
+                    std::function<void()> done) override;
   std::optional<std::string> read_file(const std::string& path) override;
   bool replace_file(const std::string& path, std::string_view bytes) override;
   std::string to_ansi(std::string_view utf8) override;
@@ -91,6 +99,12 @@ class HeadlessServices final : public Services {
   std::string current_folder_ = "C:\\";
   std::optional<WorkArea> work_area_ = WorkArea{0, 0, 1024, 748};
   std::deque<float> scripted_;
+  struct HeldLoad {
+    std::string path;
+    std::function<void(ByteSource*)> decode;
+    std::function<void()> done;
+  };
+  std::deque<HeldLoad> held_loads_;
   FractionGenerator generator_;
 };
 

@@ -329,6 +329,23 @@ std::unique_ptr<ByteSource> Win32Services::open_for_reading(const std::string& p
   return Win32FileSource::open(system_path(path));
 }
 
+void Win32Services::load_picture(const std::string& path,
+                                 std::function<void(ByteSource*)> decode,
+                                 std::function<void()> done) {
+  // The job owns everything it touches: a read stuck on a sleeping disk may outlast this
+  // object and the windows, and then its result finds no mailbox and is dropped.
+  pictures_.submit([file = path.empty() ? std::wstring() : system_path(path),
+                    decode = std::move(decode), done = std::move(done),
+                    mailbox = windows_.mailbox()]() mutable {
+    {
+      const std::unique_ptr<ByteSource> source =
+          file.empty() ? nullptr : Win32FileSource::open(file);
+      decode(source.get());
+    }
+    win32::UiMailbox::post(mailbox, std::move(done));
+  });
+}
+
 std::optional<std::string> Win32Services::read_file(const std::string& path) {
   if (path.empty()) return std::nullopt;
   Handle file(::CreateFileW(system_path(path).c_str(), GENERIC_READ,

@@ -6,6 +6,7 @@
 //  - Paths stay Windows paths; long ones (beyond MAX_PATH) are reached through "\\?\".
 //  - Folder listings skip what Explorer hides by default: hidden or system files, and the
 //    system's own hidden folders (hidden and system at once).
+//  - Pictures are read and decoded on a worker thread; the result comes back as a message.
 //  - Files are replaced through a temporary file beside them, flushed, then moved over.
 //  - No system error box for a drive without a medium (the program sets
 //    SEM_FAILCRITICALERRORS at start).
@@ -18,6 +19,7 @@
 
 #include "common/random.h"
 #include "platform/services.h"
+#include "platform/win32/win32_background.h"
 
 namespace torvane::platform {
 
@@ -38,6 +40,10 @@ class Win32Services final : public Services {
   std::vector<std::string> list_subfolders(const std::string& folder) override;
   std::vector<std::string> list_files(const std::string& folder) override;
   std::unique_ptr<ByteSource> open_for_reading(const std::string& path) override;
+  // Decodes on a worker thread of its own, which a read stuck on a sleeping disk keeps to
+  // itself: the windows go on answering, and a click stops the show at once.
+  void load_picture(const std::string& path, std::function<void(ByteSource*)> decode,
+                    std::function<void()> done) override;
   std::optional<std::string> read_file(const std::string& path) override;
   bool replace_file(const std::string& path, std::string_view bytes) override;
   std::string to_ansi(std::string_view utf8) override;
@@ -69,6 +75,7 @@ class Win32Services final : public Services {
 
   Win32WindowSystem& windows_;
   FractionGenerator generator_;
+  win32::Worker pictures_;
 };
 
 }  // namespace torvane::platform
