@@ -43,3 +43,29 @@ foreach(_feature show settings)
   target_link_libraries(e2e_${_feature} PRIVATE torvane_e2e_support)
   add_dependencies(e2e_${_feature} Torvane)
 endforeach()
+
+# A slow disk for chosen files: a library built for the host and preloaded into Wine, which
+# holds up the first read of the files a test names (see slow_reads.c).
+find_program(TORVANE_HOST_CC NAMES gcc cc PATHS /usr/bin NO_CMAKE_FIND_ROOT_PATH)
+if(NOT TORVANE_HOST_CC)
+  message(FATAL_ERROR "No host C compiler for the slow-disk library: run scripts/setup.sh")
+endif()
+set(TORVANE_SLOW_READS "${CMAKE_CURRENT_BINARY_DIR}/slow_reads.so")
+add_custom_command(OUTPUT "${TORVANE_SLOW_READS}"
+  COMMAND "${TORVANE_HOST_CC}" -shared -fPIC -O2 -Wall -o "${TORVANE_SLOW_READS}"
+          "${CMAKE_CURRENT_SOURCE_DIR}/slow_reads.c" -ldl
+  DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/slow_reads.c"
+  COMMENT "Building the slow-disk library for the host"
+  VERBATIM)
+add_custom_target(e2e_slow_reads ALL DEPENDS "${TORVANE_SLOW_READS}")
+
+torvane_add_e2e_program(e2e_slow_picture PREFIX "slow."
+  SOURCES slow_picture_test.cpp
+  ARGS "--exe=$<TARGET_FILE:Torvane>")
+target_link_libraries(e2e_slow_picture PRIVATE torvane_e2e_support)
+add_dependencies(e2e_slow_picture Torvane e2e_slow_reads)
+set_property(TEST slow.SlowPicture.TheProgramAnswersKeepsThePictureAndStopsAtOnceWhileAPictureLoads
+  APPEND PROPERTY ENVIRONMENT
+  "LD_PRELOAD=${TORVANE_SLOW_READS}"
+  "TORVANE_SLOW_DIR=${CMAKE_CURRENT_BINARY_DIR}/slow-reads"
+  "TORVANE_SLOW_MS=6000")

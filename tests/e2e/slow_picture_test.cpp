@@ -1,0 +1,109 @@
+// A picture on a disk that has to wake up, under the real Torvane.exe: the first read of the
+// files named in slow.txt waits several seconds (slow_reads.c, preloaded into Wine by this
+// test's environment). While such a picture loads the program answers, the screen keeps the
+// picture it showed before, and a click stops the show at once.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "e2e_support.h"
+
+namespace torvane::e2e {
+namespace {
+
+class SlowPicture : public TorvaneTest {
+ protected:
+  // The folder the preloaded library reads its list from and logs to, as a Windows path.
+  std::wstring slow_folder() const {
+    wchar_t buffer[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableW(L"TORVANE_SLOW_DIR", buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? to_windows_path(narrow(buffer)) : std::wstring();
+  }
+  bool make_slow(std::string_view names) {
+    return write_file_bytes(slow_folder() + L"\\slow.txt", names);
+  }
+  bool logged(std::string_view line) {
+    const std::string log = read_file_bytes(slow_folder() + L"\\slow.log").value_or("");
+    return log.find(std::string(line) + "\n") != std::string::npos;
+  }
+  // The program's one UI thread answers a message within 100 ms.
+  static bool answers(HWND window) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result) != 0;
+  }
+  // The colour inside the picture area, where each test picture covers it.
+  static std::uint32_t shown(HWND picture) {
+    const RECT r = client_rect_on_screen(picture);
+    return screen_pixel(r.left + 12, r.top + 12);
+  }
+  // Polls `count` times, 50 ms apart: the program answers each time and shows `colour`.
+  static bool answers_showing(HWND main, HWND picture, std::uint32_t colour, int count) {
+    bool ok = true;
+    int polls = 0;
+    wait_for([&] {
+      ok = answers(main) && shown(picture) == colour && ok;
+      return ++polls == count;
+    });
+    return ok;
+  }
+};
+
+TEST_F(SlowPicture, TheProgramAnswersKeepsThePictureAndStopsAtOnceWhileAPictureLoads) {
+  const std::wstring slow = slow_folder();
+  ASSERT_FALSE(slow.empty()) << "TORVANE_SLOW_DIR is not set: run this test through ctest";
+  ASSERT_TRUE(make_folder(slow) && make_slow(""));
+  DeleteFileW((slow + L"\\slow.log").c_str());
+
+  const std::uint32_t red = rgb(200, 30, 30), green = rgb(30, 160, 60);
+  const std::wstring pictures = home_file(L"pictures");
+  ASSERT_TRUE(make_folder(pictures));
+  ASSERT_TRUE(write_solid_bmp(pictures + L"\\1.bmp", 64, 48, red));
+  ASSERT_TRUE(write_solid_bmp(pictures + L"\\2.bmp", 64, 48, green));
+  ASSERT_TRUE(write_file_bytes(home_file(L"TorVan.ini"),
+                               in_code_page(pictures + L"\\\n\r\n0\n\r\n1\r\n", CP_ACP)));
+  ASSERT_NE(launch(), 0u);
+  HWND main = pass_intro();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(press(control(main, main_id::kStart)));
+  HWND screen = find_window_of_class(pid(), kScreenClass);
+  HWND picture = find_child(screen, kPictureClass, 0);
+  ASSERT_TRUE(screen && picture && is_visible(screen));
+  ASSERT_TRUE(wait_for([&] { return shown(picture) == red; })) << "1.bmp never showed";
+
+  // A minute: 2.bmp, whose first read now hangs.
+  ASSERT_TRUE(make_slow("2.bmp"));
+  post_timer(main, kTimerId);
+  ASSERT_TRUE(wait_for([&] { return logged("begin 2.bmp"); })) << "the read was not held up";
+  EXPECT_TRUE(answers_showing(main, picture, red, 20))
+      << "while 2.bmp loads, the program stopped answering or 1.bmp left the screen";
+
+  // A click stops the show while the read is still stuck.
+  ASSERT_TRUE(mouse_click(picture));
+  EXPECT_TRUE(wait_for([&] { return !is_visible(screen); })) << "the click did not stop the show";
+  EXPECT_FALSE(logged("end 2.bmp")) << "the stop waited for the read";
+  bool answered = true;
+  ASSERT_TRUE(wait_for([&] { return (answered = answers(main) && answered), logged("end 2.bmp"); },
+                       std::chrono::seconds(60)));
+  EXPECT_TRUE(answered) << "the program stopped answering while 2.bmp loaded";
+
+  // Started again with 1.bmp slow this time: the screen shows what the area held when the
+  // show stopped, 1.bmp, never 2.bmp that finished loading after the stop.
+  ASSERT_TRUE(settle());
+  ASSERT_TRUE(make_slow("1.bmp"));
+  ASSERT_TRUE(press(control(main, main_id::kStart)));
+  ASSERT_TRUE(is_visible(screen));
+  ASSERT_TRUE(wait_for([&] { return logged("begin 1.bmp"); }));
+  EXPECT_TRUE(answers_showing(main, picture, red, 20))
+      << "2.bmp, loaded after the stop, came on the screen";
+  ASSERT_TRUE(wait_for([&] { return logged("end 1.bmp"); }, std::chrono::seconds(60)));
+
+  ASSERT_TRUE(make_slow(""));
+  ASSERT_TRUE(mouse_click(picture));
+  ASSERT_TRUE(wait_for([&] { return !is_visible(screen); }));
+  EXPECT_TRUE(close_program(main));
+}
+
+}  // namespace
+}  // namespace torvane::e2e
