@@ -1,6 +1,6 @@
 // A slow disk for chosen files, preloaded (LD_PRELOAD) into Wine's processes: Wine reads a
-// file through the C library's read and pread, so a read that starts at the beginning of a
-// chosen file waits here first, the way a disk that has to wake up holds its first read.
+// file through the C library's read and pread, so the first read at the beginning of a chosen
+// file, each time it is opened, waits here, the way a disk that has to wake up holds it.
 // Built for the host, not for Windows.
 //
 //   TORVANE_SLOW_DIR  a folder holding
@@ -24,6 +24,10 @@
 
 // Reads of our own files must not come back here.
 static __thread int inside;
+// Open files that have waited once: Wine reads the start of a file twice for one ReadFile,
+// and a disk wakes up only once.
+enum { kMaxFd = 65536 };
+static volatile char waited[kMaxFd];
 
 static ssize_t raw_read(int fd, void* buffer, size_t count) {
   return syscall(SYS_read, fd, buffer, count);
@@ -54,10 +58,11 @@ static int listed(const char* dir, const char* name) {
   return 0;
 }
 
-// Waits when `fd` is a slow file and the read starts at its beginning.
+// Waits when `fd` is a slow file, the read starts at its beginning and this opening of the
+// file has not waited yet.
 static void maybe_wait(int fd, off_t offset) {
   const char* dir = getenv("TORVANE_SLOW_DIR");
-  if (offset != 0 || !dir || inside) return;
+  if (offset != 0 || !dir || inside || fd < 0 || fd >= kMaxFd || waited[fd]) return;
   inside = 1;
   char link[64], target[4096];
   snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
@@ -69,6 +74,7 @@ static void maybe_wait(int fd, off_t offset) {
     if (listed(dir, name)) {
       const char* ms_text = getenv("TORVANE_SLOW_MS");
       const long ms = ms_text ? atol(ms_text) : 6000;
+      waited[fd] = 1;
       append_log(dir, "begin", name);
       struct timespec pause = {ms / 1000, (ms % 1000) * 1000000L};
       while (nanosleep(&pause, &pause) != 0) {
@@ -109,4 +115,9 @@ ssize_t preadv(int fd, const struct iovec* iov, int count, off_t offset) {
 ssize_t preadv64(int fd, const struct iovec* iov, int count, off64_t offset) {
   maybe_wait(fd, (off_t)offset);
   return NEXT(preadv64)(fd, iov, count, offset);
+}
+
+int close(int fd) {
+  if (fd >= 0 && fd < kMaxFd) waited[fd] = 0;
+  return NEXT(close)(fd);
 }
