@@ -1,20 +1,24 @@
-// The show with pictures that take their time to load: held loads stand for a slow disk, and
-// the area is read after each step of the user and each load that completes.
-
-#include <string>
-#include <vector>
+// The show with pictures that take their time to load: the loads are held, as a slow disk
+// holds them, and complete when the test releases them.
 
 #include "support/program_fixture.h"
 
 namespace torvane {
 namespace {
 
+using Shown = std::vector<std::string>;
+struct Case {
+  const char* b;      // b.bmp once its load completes: good, missing or damaged
+  const char* steps;  // S スタート, T a minute, C a click on the picture, R held loads complete
+  Shown after;        // what the area shows after each step
+  Shown changes;      // every change of the area
+};
+
 class PictureLoading : public test::ProgramFixture {
  protected:
-  // a.bmp, b.bmp and c.bmp, one pixel each of its own colour, shown one a minute; every
-  // change of the area is noted by the name of what it then shows.
+  // a.bmp, b.bmp and c.bmp, one pixel each whose red is its letter, one a minute.
   PictureLoading() {
-    for (const char* name : {"a", "b", "c"}) put(name, "good");
+    for (char name : std::string("abc")) put(name, "good");
     write_file("C:\\Torvane\\TorVan.ini", "C:\\Pics\\\n\r\n0\n\r\n1\r\n");
     start();
     windows.on_control_changed = [this](ui::Control&, ui::Aspect what) {
@@ -22,100 +26,62 @@ class PictureLoading : public test::ProgramFixture {
     };
     sys.hold_picture_loads = true;
   }
-  // "good", "missing" or "damaged".
-  void put(const std::string& name, const std::string& kind) {
-    const std::string path = "C:\\Pics\\" + name + ".bmp";
-    if (kind == "missing") return remove(path);
+  void put(char name, std::string_view kind) {
     std::string bytes = test::tiny_bmp();
-    bytes[54 + 2] = static_cast<char>(name[0]);  // the red of the one pixel: 'a', 'b', 'c'
+    bytes[56] = name;
     if (kind == "damaged") bytes.resize(30);
-    write_file(path, bytes);
+    if (kind == "missing") remove(std::string("C:\\Pics\\") + name + ".bmp");
+    else write_file(std::string("C:\\Pics\\") + name + ".bmp", bytes);
   }
   std::string shown() {
     const auto& p = program.FrmScrn().Picture1.picture();
-    if (p.width == 0) return "none";
-    return std::string(1, static_cast<char>(p.pixel(0, 0) >> 16));
+    return p.width == 0 ? "none" : std::string(1, static_cast<char>(p.pixel(0, 0) >> 16));
   }
-  // S: スタート, T: a minute, C: a click on the picture, R: the loads asked for so far
-  // complete. What the area shows after each step.
-  std::vector<std::string> run(const std::string& steps) {
-    std::vector<std::string> after;
-    for (char step : steps) {
-      if (step == 'S') main_window().cmdstart.click();
-      if (step == 'T') main_window().Timer1.tick();
-      if (step == 'C') program.FrmScrn().Picture1.click();
-      if (step == 'R') sys.release_picture_loads();
+  void check(const Case& c, bool show_running) {
+    SCOPED_TRACE(std::string(c.b) + " b, steps " + c.steps);
+    put('b', c.b);
+    program.FrmScrn().Picture1.clear_picture();
+    changes.clear();
+    Shown after;
+    for (const char* step = c.steps; *step; ++step) {
+      if (*step == 'S') main_window().cmdstart.click();
+      if (*step == 'T') main_window().Timer1.tick();
+      if (*step == 'C') program.FrmScrn().Picture1.click();
+      if (*step == 'R') sys.release_picture_loads();
       after.push_back(shown());
     }
-    return after;
+    EXPECT_EQ(after, c.after);
+    EXPECT_EQ(changes, c.changes);
+    EXPECT_EQ(program.FrmScrn().visible(), show_running);
+    program.FrmScrn().Picture1.click();
+    sys.release_picture_loads();
   }
-
-  std::vector<std::string> changes;
+  Shown changes;
 };
 
-using Shown = std::vector<std::string>;
-
-struct Case {
-  const char* b;  // what b.bmp is when its load completes
-  const char* steps;
-  Shown after;    // what the area shows after each step
-  Shown changes;  // every change of the area
-};
-
-// The shown picture stays until the next one is loaded, which then replaces it in one go; a
-// picture that cannot be loaded clears the area once its load is over.
+// The shown picture stays until the next one is loaded and then gives way to it whole; one
+// that cannot be loaded clears the area once its load is over.
 TEST_F(PictureLoading, ThePreviousPictureStaysUntilTheNextIsReady) {
-  const Case table[] = {
-      {"good", "SRTR", {"none", "a", "a", "b"}, {"a", "b"}},
-      {"missing", "SRTR", {"none", "a", "a", "none"}, {"a", "none"}},
-      {"damaged", "SRTR", {"none", "a", "a", "none"}, {"a", "none"}},
-      {"good", "SRTRTR", {"none", "a", "a", "b", "b", "c"}, {"a", "b", "c"}},
-  };
-  for (const Case& c : table) {
-    SCOPED_TRACE(std::string(c.b) + " b, steps " + c.steps);
-    put("b", c.b);
-    program.FrmScrn().Picture1.clear_picture();
-    changes.clear();
-    EXPECT_EQ(run(c.steps), c.after);
-    EXPECT_EQ(changes, c.changes);
-    run("C");
-  }
+  for (const Case& c : {Case{"good", "SRTR", {"none", "a", "a", "b"}, {"a", "b"}},
+                        Case{"missing", "SRTR", {"none", "a", "a", "none"}, {"a", "none"}},
+                        Case{"damaged", "SRTR", {"none", "a", "a", "none"}, {"a", "none"}}})
+    check(c, true);
 }
 
-// Of the pictures asked for while none has loaded, only the last one ever shows.
+// Of the pictures asked for before any has loaded, only the last one ever shows.
 TEST_F(PictureLoading, TheLatestPictureAskedForWins) {
-  const Case table[] = {
-      {"good", "STTR", {"none", "none", "none", "c"}, {"c"}},
-      {"good", "SRTTR", {"none", "a", "a", "a", "c"}, {"a", "c"}},
-      {"good", "STRTR", {"none", "none", "b", "b", "c"}, {"b", "c"}},
-  };
-  for (const Case& c : table) {
-    SCOPED_TRACE(c.steps);
-    program.FrmScrn().Picture1.clear_picture();
-    changes.clear();
-    EXPECT_EQ(run(c.steps), c.after);
-    EXPECT_EQ(changes, c.changes);
-    run("CR");
-  }
+  for (const Case& c : {Case{"good", "STTR", {"none", "none", "none", "c"}, {"c"}},
+                        Case{"good", "SRTTR", {"none", "a", "a", "a", "c"}, {"a", "c"}},
+                        Case{"good", "STRTR", {"none", "none", "b", "b", "c"}, {"b", "c"}}})
+    check(c, true);
 }
 
-// A picture whose load completes after a click stopped the show never shows, not even in the
-// show started next.
+// A picture whose load completes after a click stopped the show never shows.
 TEST_F(PictureLoading, APictureLoadedAfterTheStopIsDropped) {
-  const Case table[] = {
-      {"good", "SRTCR", {"none", "a", "a", "a", "a"}, {"a"}},
-      {"good", "SCR", {"none", "none", "none"}, {}},
-      {"good", "SRTCSR", {"none", "a", "a", "a", "a", "a"}, {"a", "a"}},
-  };
-  for (const Case& c : table) {
-    SCOPED_TRACE(c.steps);
-    program.FrmScrn().Picture1.clear_picture();
-    changes.clear();
-    EXPECT_EQ(run(c.steps), c.after);
-    EXPECT_EQ(changes, c.changes);
-    EXPECT_EQ(program.FrmScrn().visible(), c.steps[std::string(c.steps).size() - 2] == 'S');
-    run("CR");
-  }
+  for (const Case& c : {Case{"good", "SRTCR", {"none", "a", "a", "a", "a"}, {"a"}},
+                        Case{"good", "SCR", {"none", "none", "none"}, {}}})
+    check(c, false);
+  check({"good", "SRTCSR", {"none", "a", "a", "a", "a", "a"}, {"a", "a"}}, true);
 }
 
 }  // namespace
