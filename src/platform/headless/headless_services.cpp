@@ -190,6 +190,7 @@ void HeadlessServices::load_picture(const std::string& path,
                                     std::function<void(ByteSource*)> decode,
                                     std::function<void()> done) {
   if (hold_picture_loads) {
+    if (held_loads_.size() == 2) held_loads_.pop_back();
     held_loads_.push_back({path, std::move(decode), std::move(done)});
     return;
   }

@@ -36,10 +36,11 @@ class HeadlessServices final : public Services {
   std::filesystem::path host_path(const std::string& windows_path) const;
 
   // Picture loads complete before the call that asked for them returns, unless held: then
-  // they wait, in the order asked for, until release_picture_loads() completes them.
+  // they wait until release_picture_loads() completes them in the order asked for. As on
+  // the worker thread, the first one held counts as running and only one more waits: a
+  // later request takes that one's place.
   bool hold_picture_loads = false;
   void release_picture_loads();
-  std::size_t held_picture_loads() const { return held_loads_.size(); }
 
   // -- What a test reads back ---------------------------------------------------------------
   struct Message {
