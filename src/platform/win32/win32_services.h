@@ -6,7 +6,12 @@
 //  - Paths stay Windows paths; long ones (beyond MAX_PATH) are reached through "\\?\".
 //  - Folder listings skip what Explorer hides by default: hidden or system files, and the
 //    system's own hidden folders (hidden and system at once).
-//  - Files are replaced through a temporary file beside them, flushed, then moved over.
+//  - Files are replaced through a temporary file beside them, flushed, then put in the old
+//    one's place with ReplaceFileW (its attributes and permissions stay), or moved there
+//    when there was none.
+//  - The drive list never waits on a drive: labels are learnt beside the UI thread, again
+//    each time the list is read and when the system says drives came or went.
+//  - Conversions to the ANSI code page without best fit: "¥" stays no "\".
 //  - No system error box for a drive without a medium (the program sets
 //    SEM_FAILCRITICALERRORS at start).
 //
@@ -18,6 +23,7 @@
 
 #include "common/random.h"
 #include "platform/services.h"
+#include "platform/win32/win32_drive_labels.h"
 
 namespace torvane::platform {
 
@@ -27,6 +33,9 @@ class Win32Services final : public Services {
  public:
   // Message boxes and the help viewer belong to the windows of `windows`.
   explicit Win32Services(Win32WindowSystem& windows);
+  ~Win32Services() override;
+  Win32Services(const Win32Services&) = delete;
+  Win32Services& operator=(const Win32Services&) = delete;
 
   bool query_work_area(WorkArea& area) override;
   std::uint32_t button_face_colour() override;
@@ -42,6 +51,7 @@ class Win32Services final : public Services {
   bool replace_file(const std::string& path, std::string_view bytes) override;
   std::string to_ansi(std::string_view utf8) override;
   std::string from_ansi(std::string_view ansi) override;
+  std::optional<std::string> to_ansi_exact(std::string_view utf8) override;
   std::uint32_t clock_seed() override;
   void seed_random(std::uint32_t seed) override;
   float next_random() override;
@@ -69,6 +79,7 @@ class Win32Services final : public Services {
 
   Win32WindowSystem& windows_;
   FractionGenerator generator_;
+  win32::DriveLabels labels_;
 };
 
 }  // namespace torvane::platform
