@@ -65,6 +65,8 @@ TEST_F(FolderThroughARestart, IsStoredAsItIsOrAsTheNearestFolderAboveThatTheCode
     EXPECT_EQ(next.FrmSelectFiles().minute.text(), "7");
     sys.messages.clear();
   }
+  // As Windows converts without best fit: a look-alike is no character of the code page.
+  EXPECT_EQ(sys.to_ansi("a¥‖b"), "a??b");
 }
 
 class DriveList : public test::ProgramFixture {};

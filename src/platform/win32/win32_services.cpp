@@ -371,8 +371,14 @@ bool Win32Services::replace_file(const std::string& path, std::string_view bytes
     replaced = (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
                ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
   }
-  if (!replaced) ::DeleteFileW(temp.c_str());
-  return replaced;
+  if (!replaced) {
+    ::DeleteFileW(temp.c_str());
+    return false;
+  }
+  // Wine's ReplaceFileW takes the new file's attributes; Windows' keeps the old ones.
+  if (attributes != INVALID_FILE_ATTRIBUTES && ::GetFileAttributesW(target.c_str()) != attributes)
+    ::SetFileAttributesW(target.c_str(), attributes);
+  return true;
 }
 
 // ---- Text ---------------------------------------------------------------------------------------
