@@ -69,21 +69,5 @@ TEST_F(FolderThroughARestart, IsStoredAsItIsOrAsTheNearestFolderAboveThatTheCode
   EXPECT_EQ(sys.to_ansi("a¥‖b"), "a??b");
 }
 
-class DriveList : public test::ProgramFixture {};
-
-// Drive labels may be learnt after the list was read: the list follows without being opened.
-TEST_F(DriveList, ShowsALabelLearntLate) {
-  auto& dialog = open_dialog();
-  choose_drive("d:");
-  ASSERT_EQ(dialog.Drive1.entries(), (test::Names{"c:", "d: [DATA]"}));
-  sys.map_drive('C', scratch_root() / "C", "SYSTEM");
-  EXPECT_EQ(dialog.Drive1.entries()[0], "c:") << "nothing is read before the system tells";
-  sys.drives_changed();
-  EXPECT_EQ(dialog.Drive1.entries(), (test::Names{"c: [SYSTEM]", "d: [DATA]"}));
-  sys.map_drive('D', scratch_root() / "D", "NEW");
-  sys.drives_changed();
-  EXPECT_EQ(dialog.Drive1.drive(), "d: [NEW]") << "the chosen drive's text takes its label too";
-}
-
 }  // namespace
 }  // namespace torvane
