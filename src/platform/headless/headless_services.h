@@ -32,9 +32,6 @@ class HeadlessServices final : public Services {
   void set_work_area(std::optional<WorkArea> area) { work_area_ = area; }
   // The next fractions the generator gives; after them it draws its own.
   void script_fractions(std::vector<float> fractions);
-  // What the real backend does when it has learnt a drive's label late or seen a drive come
-  // or go: the watchers of drives() hear of it.
-  using Services::drives_changed;
   // Where a Windows path lies on the host. Throws when its drive is not mapped or not ready.
   std::filesystem::path host_path(const std::string& windows_path) const;
 
