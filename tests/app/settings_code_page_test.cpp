@@ -31,8 +31,8 @@ TEST_F(FolderThroughARestart, IsStoredAsItIsOrAsTheNearestFolderAboveThatTheCode
       // Best fit would write "C:\\\Pics": C:\Pics, a folder the user never chose.
       {"yen sign", "C:\\¥\\Pics", "C:\\", "C:\\"},
       {"emoji", "C:\\Pics\\\xF0\x9F\x8C\xB8", "C:\\Pics\\", "C:\\Pics"},
-      {"Hangul under Japanese", "C:\\写真ソフト\\한국", "C:\\\x8e\xca\x90\x5e\x83\x5c\x83\x74\x83\x67\\",
-       "C:\\写真ソフト"},
+      {"Hangul under Japanese", "C:\\写真ソフト\\한국",
+       "C:\\\x8e\xca\x90\x5e\x83\x5c\x83\x74\x83\x67\\", "C:\\写真ソフト"},
   };
   make_bitmaps("C:\\Pics", {"a.bmp"});
   for (const FolderRow& row : rows) {

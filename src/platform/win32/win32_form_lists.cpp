@@ -70,7 +70,8 @@ void Win32FormView::push_drive_entries(Native& n) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
       if (entries[i] == n.shown[i]) continue;
       ::SendMessageW(n.hwnd, CB_DELETESTRING, i, 0);
-      ::SendMessageW(n.hwnd, CB_INSERTSTRING, i, reinterpret_cast<LPARAM>(widen(entries[i]).c_str()));
+      ::SendMessageW(n.hwnd, CB_INSERTSTRING, i,
+                     reinterpret_cast<LPARAM>(widen(entries[i]).c_str()));
     }
   } else {
     ::SendMessageW(n.hwnd, CB_RESETCONTENT, 0, 0);
