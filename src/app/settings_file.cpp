@@ -41,11 +41,23 @@ std::vector<std::string> split_settings_lines(std::string_view bytes) {
   return lines;
 }
 
+std::string storable_folder(platform::Services& sys, std::string folder) {
+  // A name the code page cannot hold would come back as another folder ("¥" as "\") or as
+  // none ("?"), and the next start would lose the interval and the random option with it.
+  // The nearest folder above that can be held is on the user's way and real.
+  while (!sys.to_ansi_exact(folder)) {
+    const std::size_t cut = folder.find_last_of('\\');
+    if (cut == std::string::npos || folder.size() <= 3) break;
+    folder.resize(cut < 3 ? 3 : cut);
+  }
+  return folder;
+}
+
 void write_settings(Program& program) {
   auto& dialog = program.FrmSelectFiles();
   platform::Services& sys = program.sys();
-  const std::string text =
-      settings_text(dialog.Dir1.path(), dialog.ChkRandom.value(), dialog.minute.text());
+  const std::string text = settings_text(storable_folder(sys, dialog.Dir1.path()),
+                                         dialog.ChkRandom.value(), dialog.minute.text());
   // Converted as a whole: the CR and LF bytes are the same in every ANSI code page.
   if (!sys.replace_file(settings_path(program), sys.to_ansi(text)))
     msg_box(sys, kSettingsSaveFailed, messages::kErrorTitle);

@@ -26,7 +26,12 @@ std::string settings_text(std::string_view folder, int random_value, std::string
 // line end; any other LF is a character of the line. The end of the file ends a line.
 std::vector<std::string> split_settings_lines(std::string_view bytes);
 
-// Writes the dialog's folder, check box and interval text as they stand. A file that cannot
+// `folder`, or where the ANSI code page cannot hold its name as it is, the nearest folder
+// above it that it can ("C:\写真\한국" -> "C:\写真").
+std::string storable_folder(platform::Services& sys, std::string folder);
+
+// Writes the dialog's folder (see storable_folder()), check box and interval text as they
+// stand. A file that cannot
 // be written is reported once; the program ends all the same.
 void write_settings(Program& program);
 

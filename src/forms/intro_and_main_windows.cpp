@@ -23,7 +23,8 @@ FrmMain::FrmMain()
                 .unit = ui::ScaleUnit::twips,
                 .client_width = 2415,
                 .client_height = 600,
-                .has_program_icon = true}),
+                .has_program_icon = true,
+                .role = ui::FormRole::main}),
       cmdstart(*this, "cmdstart", "スタート", {120, 120, 975, 375}, 0, /*enabled=*/false),
       cmdsetting(*this, "cmdsetting", "設定", {1320, 120, 975, 375}, 1),
       Timer1(*this, "Timer1") {}

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -50,8 +51,18 @@ class Services {
   virtual std::string program_folder() = 0;
   // The process's current folder ("C:\Work").
   virtual std::string current_folder() = 0;
-  // The drives the system offers, in letter order.
+  // The drives the system offers, in letter order, at once: a label the system has not told
+  // yet is empty. Asking a drive for its label can wait seconds on a disk that sleeps, so a
+  // backend may learn labels beside the UI thread and say so through the watchers below.
   virtual std::vector<DriveInfo> drives() = 0;
+  // `changed` runs on the UI thread, between events, whenever drives() would now answer
+  // otherwise (a label became known, a drive came or went). Returns what unwatch_drives()
+  // takes.
+  int watch_drives(std::function<void()> changed) {
+    drive_watchers_[++last_watcher_] = std::move(changed);
+    return last_watcher_;
+  }
+  void unwatch_drives(int id) { drive_watchers_.erase(id); }
   // The drive the system itself lives on (where C: is missing, the settings fall back here).
   virtual char system_drive() = 0;
   // The current folder the system keeps for a drive. Throws when the drive is not ready.
@@ -83,9 +94,18 @@ class Services {
   virtual bool replace_file(const std::string& path, std::string_view bytes) = 0;
 
   // -- Text -----------------------------------------------------------------------------
-  // Conversions between the program's UTF-8 and the system's ANSI code page.
+  // Conversions between the program's UTF-8 and the system's ANSI code page. A character the
+  // code page cannot hold as it is becomes "?", never a look-alike ("¥" is not "\").
   virtual std::string to_ansi(std::string_view utf8) = 0;
   virtual std::string from_ansi(std::string_view ansi) = 0;
+  // The same as to_ansi(), but nothing when a character would be lost or replaced. A
+  // character is held when it comes back as itself, so this is the answer for any backend
+  // whose to_ansi() puts "?" for what is lost.
+  virtual std::optional<std::string> to_ansi_exact(std::string_view utf8) {
+    std::string ansi = to_ansi(utf8);
+    if (from_ansi(ansi) != utf8) return std::nullopt;
+    return ansi;
+  }
 
   // -- Time and chance ------------------------------------------------------------------
   // A value from the clock for seeding the generator.
@@ -106,6 +126,18 @@ class Services {
   virtual void message_box(std::string_view text, std::string_view title) = 0;
   // Ends the program's message loop.
   virtual void quit() = 0;
+
+ protected:
+  // Tells the watchers of drives(). A watcher may stop watching while it is told.
+  void drives_changed() {
+    const auto watchers = drive_watchers_;
+    for (const auto& [id, changed] : watchers)
+      if (drive_watchers_.count(id) && changed) changed();
+  }
+
+ private:
+  std::map<int, std::function<void()>> drive_watchers_;
+  int last_watcher_ = 0;
 };
 
 }  // namespace torvane::platform

@@ -88,7 +88,10 @@ DriveListBox::DriveListBox(Form& form, platform::Services& sys, std::string name
                                        [&](const platform::DriveInfo& d) { return d.letter == letter; }))
     letter = drives_.front().letter;
   drive_ = entry_for(letter);
+  watch_ = sys_.watch_drives([this] { refresh(); });
 }
+
+DriveListBox::~DriveListBox() { sys_.unwatch_drives(watch_); }
 
 std::string DriveListBox::entry_for(char letter) const {
   for (const auto& d : drives_) {
@@ -104,6 +107,10 @@ void DriveListBox::refresh() {
   drives_ = sys_.drives();
   entries_.clear();
   for (const auto& d : drives_) entries_.push_back(entry_for(d.letter));
+  const char letter = drive_.empty() ? '\0' : upper(drive_[0]);
+  if (std::any_of(drives_.begin(), drives_.end(),
+                  [&](const platform::DriveInfo& d) { return d.letter == letter; }))
+    drive_ = entry_for(letter);
   notify(Aspect::entries);
 }
 

@@ -20,7 +20,10 @@ std::string join_path(std::string_view folder, std::string_view name);
 
 class DriveListBox : public Control {
  public:
+  // Follows the system's drives from then on: a label learnt late shows without the user
+  // opening the list.
   DriveListBox(Form& form, platform::Services& sys, std::string name, Rect rect, int tab);
+  ~DriveListBox() override;
 
   // One entry per drive: the letter and the colon, then the volume label in brackets.
   const std::vector<std::string>& entries() const { return entries_; }
@@ -28,7 +31,8 @@ class DriveListBox : public Control {
   // Takes the drive letter from the start of the text ("D:", "d:\", "D: [DATA]"). A drive
   // the list does not offer throws. Raises on_change when the drive changes.
   void set_drive(std::string_view text);
-  // Reads the drives again (the user opened the list).
+  // Reads the drives again (the user opened the list, or the system told of a change). The
+  // drive stays; its text takes the label now known.
   void refresh();
 
   std::function<void()> on_change;
@@ -36,6 +40,7 @@ class DriveListBox : public Control {
  private:
   std::string entry_for(char letter) const;
   platform::Services& sys_;
+  int watch_ = 0;
   std::vector<platform::DriveInfo> drives_;
   std::vector<std::string> entries_;
   std::string drive_;

@@ -84,6 +84,13 @@ enum class FrameStyle {
 
 enum class ScaleUnit { twips, pixels };
 
+// What a window is to the program, for what a backend must do beyond showing its controls.
+enum class FormRole {
+  ordinary,
+  main,    // its close ends the program, so it also answers the system shutting down
+  screen,  // the show: covers the screen, takes no keys, keeps the screen saver off
+};
+
 struct FormDefinition {
   std::string name;
   std::string caption;
@@ -92,6 +99,7 @@ struct FormDefinition {
   int client_width = 0;   // in the form's unit
   int client_height = 0;
   bool has_program_icon = false;
+  FormRole role = FormRole::ordinary;
 };
 
 // The backend's side of a form.

@@ -69,3 +69,17 @@ set_property(TEST slow.SlowPicture.TheProgramAnswersKeepsThePictureAndStopsAtOnc
   "LD_PRELOAD=${TORVANE_SLOW_READS}"
   "TORVANE_SLOW_DIR=${CMAKE_CURRENT_BINARY_DIR}/slow-reads"
   "TORVANE_SLOW_MS=6000")
+
+# Folder names code page 932 cannot hold, through TorVan.ini and the next start.
+torvane_add_e2e_program(e2e_code_page PREFIX "codepage."
+  SOURCES settings_code_page_test.cpp
+  ARGS "--exe=$<TARGET_FILE:Torvane>")
+target_link_libraries(e2e_code_page PRIVATE torvane_e2e_support)
+add_dependencies(e2e_code_page Torvane)
+
+# Drives that come while the dialog is open, with their labels learnt beside the UI thread.
+torvane_add_e2e_program(e2e_drive_labels PREFIX "drives."
+  SOURCES drive_labels_test.cpp
+  ARGS "--exe=$<TARGET_FILE:Torvane>")
+target_link_libraries(e2e_drive_labels PRIVATE torvane_e2e_support)
+add_dependencies(e2e_drive_labels Torvane)

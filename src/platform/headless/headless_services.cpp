@@ -244,7 +244,19 @@ bool HeadlessServices::replace_file(const std::string& path, std::string_view by
 }
 
 std::string HeadlessServices::to_ansi(std::string_view utf8) {
-  return convert(utf8, "UTF-8", "CP932");
+  // Character by character, as Windows converts without best fit: iconv writes "¥" as "\"
+  // and "‖" as "∥", so a character is kept only where it comes back as itself.
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = std::min<std::size_t>(
+        lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1, utf8.size() - i);
+    const std::string_view character = utf8.substr(i, length);
+    const std::string ansi = convert(character, "UTF-8", "CP932");
+    out += convert(ansi, "CP932", "UTF-8") == character ? ansi : "?";
+    i += length;
+  }
+  return out;
 }
 
 std::string HeadlessServices::from_ansi(std::string_view ansi) {

@@ -28,6 +28,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // The shell may hand the help page to a viewer through COM.
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
+  // Nothing should leave the program's start or its message loop by an exception. If
+  // something does, the windows go as they stand (each view lets go of its controls before
+  // its window is destroyed), the settings stay as they were (only a close writes them), and
+  // the program says so rather than vanish.
   try {
     torvane::platform::Win32WindowSystem windows(instance);
     torvane::platform::Win32Services sys(windows);
@@ -35,8 +39,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     program.start();
     windows.run_message_loop();
   } catch (const std::exception& e) {
-    // Nothing should get here; if something does, say so rather than vanish.
     ::MessageBoxW(nullptr, torvane::platform::win32::widen(e.what()).c_str(), L"Torvane", MB_OK);
+  } catch (...) {
+    ::MessageBoxW(nullptr, L"unexpected error", L"Torvane", MB_OK);
   }
 
   if (SUCCEEDED(com)) ::CoUninitialize();

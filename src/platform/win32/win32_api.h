@@ -22,28 +22,41 @@
 
 namespace torvane::platform::win32 {
 
-// UTF-8 to UTF-16. Invalid bytes become U+FFFD, as the system's own conversion makes them.
-inline std::wstring widen(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+// Text of a code page (CP_UTF8, CP_ACP) to UTF-16. Invalid bytes become U+FFFD, as the
+// system's own conversion makes them.
+inline std::wstring to_utf16(std::string_view text, UINT code_page) {
+  if (text.empty()) return {};
+  const int n = ::MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()),
                                       nullptr, 0);
   std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
   if (n > 0)
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    ::MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
   return out;
 }
 
-// UTF-16 to UTF-8. A lone surrogate becomes U+FFFD.
-inline std::string narrow(std::wstring_view utf16) {
-  if (utf16.empty()) return {};
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()),
-                                      nullptr, 0, nullptr, nullptr);
+// UTF-16 to a code page. In UTF-8 a lone surrogate becomes U+FFFD. In any other code page a
+// character it cannot hold as it is becomes its default character ("?"), never a look-alike
+// (best fit would write "¥" as "\", another path); `lost` then tells so.
+inline std::string from_utf16(std::wstring_view text, UINT code_page, bool* lost = nullptr) {
+  if (lost) *lost = false;
+  if (text.empty()) return {};
+  // The flag and the question are refused for UTF-8, which holds every character anyway.
+  const bool utf8 = code_page == CP_UTF8;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL used_default = FALSE;
+  BOOL* asked = utf8 ? nullptr : &used_default;
+  const int n = ::WideCharToMultiByte(code_page, flags, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0, nullptr, asked);
   std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
   if (n > 0)
-    ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(),
-                          n, nullptr, nullptr);
+    ::WideCharToMultiByte(code_page, flags, text.data(), static_cast<int>(text.size()),
+                          out.data(), n, nullptr, asked);
+  if (lost) *lost = used_default != FALSE || (n <= 0);
   return out;
 }
+
+inline std::wstring widen(std::string_view utf8) { return to_utf16(utf8, CP_UTF8); }
+inline std::string narrow(std::wstring_view utf16) { return from_utf16(utf16, CP_UTF8); }
 
 // The whole text of a window (a control's caption or content).
 inline std::wstring window_text(HWND hwnd) {

@@ -4,37 +4,14 @@
 
 namespace torvane::platform {
 
-namespace {
-
-std::string describe(DWORD code) {
-  switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return "file not found";
-    case ERROR_ACCESS_DENIED:
-      return "access denied";
-    case ERROR_SHARING_VIOLATION:
-      return "file is locked by another program";
-    default:
-      return "Windows error " + std::to_string(code);
-  }
-}
-
-}  // namespace
-
-std::unique_ptr<Win32FileSource> Win32FileSource::open(const std::wstring& path,
-                                                       std::string* error) {
+std::unique_ptr<Win32FileSource> Win32FileSource::open(const std::wstring& path) {
   HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    if (error) *error = "cannot open file: " + describe(::GetLastError());
-    return nullptr;
-  }
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
   LARGE_INTEGER size{};
   // Devices and pipes have no size; they are no pictures either.
   if (::GetFileType(h) != FILE_TYPE_DISK || !::GetFileSizeEx(h, &size) || size.QuadPart < 0) {
-    if (error) *error = "not a regular file";
     ::CloseHandle(h);
     return nullptr;
   }

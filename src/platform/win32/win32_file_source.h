@@ -13,10 +13,9 @@ namespace torvane::platform {
 class Win32FileSource final : public ByteSource {
  public:
   // Opens a file for reading by its UTF-16 path. Others may keep reading, writing or
-  // deleting it meanwhile, as Explorer does. Returns nullptr and, if `error` is given, a
-  // short reason when the file cannot be opened.
-  static std::unique_ptr<Win32FileSource> open(const std::wstring& path,
-                                               std::string* error = nullptr);
+  // deleting it meanwhile, as Explorer does. nullptr when it cannot be opened or is no file
+  // on a disk.
+  static std::unique_ptr<Win32FileSource> open(const std::wstring& path);
   ~Win32FileSource() override;
   Win32FileSource(const Win32FileSource&) = delete;
   Win32FileSource& operator=(const Win32FileSource&) = delete;

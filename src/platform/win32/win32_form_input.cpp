@@ -6,7 +6,10 @@
 
 #include "platform/win32/win32_form_view.h"
 #include "platform/win32/win32_form_view_internal.h"
+#include "platform/win32/win32_window_system.h"
 #include "ui/file_controls.h"
+
+#include <dbt.h>
 
 namespace torvane::platform {
 
@@ -179,7 +182,7 @@ LRESULT Win32FormView::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ENDSESSION:
       // Windows is shutting down: the window whose close ends the program saves the settings
       // as if the user had closed it.
-      if (wp && form_.definition().frame == ui::FrameStyle::fixed_close_only)
+      if (wp && form_.definition().role == ui::FormRole::main)
         run_model([&] { form_.request_close(); });
       return 0;
 
@@ -220,8 +223,13 @@ LRESULT Win32FormView::handle(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     }
 
+    case WM_DEVICECHANGE:
+      // A disk, a stick or a network drive came or went: the drive list reads again.
+      if (wp == DBT_DEVICEARRIVAL || wp == DBT_DEVICEREMOVECOMPLETE) system_.devices_changed();
+      return TRUE;
+
     case WM_GETMINMAXINFO:
-      if (is_screen()) {
+      if (covers_monitor()) {
         // Maximised means the whole primary monitor, taskbar included.
         auto* info = reinterpret_cast<MINMAXINFO*>(lp);
         MONITORINFO mi{};
@@ -238,7 +246,7 @@ LRESULT Win32FormView::handle(UINT msg, WPARAM wp, LPARAM lp) {
       break;
 
     case WM_DPICHANGED:
-      if (!is_screen()) {
+      if (!covers_monitor()) {
         dpi_ = HIWORD(wp);
         const auto* suggested = reinterpret_cast<const RECT*>(lp);
         const ui::FormDefinition& def = form_.definition();
@@ -258,7 +266,7 @@ LRESULT Win32FormView::handle(UINT msg, WPARAM wp, LPARAM lp) {
       saved_focus_ = nullptr;
       for (Native& n : natives_) {
         n.hwnd = nullptr;
-        n.control->native = nullptr;
+        if (n.control) n.control->native = nullptr;
       }
       break;
 

@@ -61,13 +61,24 @@ void Win32FormView::push_list_selection(Native& n) {
 
 void Win32FormView::push_drive_entries(Native& n) {
   const auto& drives = static_cast<const ui::DriveListBox&>(*n.control);
-  if (drives.entries() != n.shown ||
-      ::SendMessageW(n.hwnd, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(n.shown.size())) {
+  const std::vector<std::string>& entries = drives.entries();
+  const bool in_step =
+      ::SendMessageW(n.hwnd, CB_GETCOUNT, 0, 0) == static_cast<LRESULT>(n.shown.size());
+  if (in_step && entries.size() == n.shown.size()) {
+    // The same drives, a label learnt meanwhile: only that entry changes, so a list the user
+    // holds open stays open.
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (entries[i] == n.shown[i]) continue;
+      ::SendMessageW(n.hwnd, CB_DELETESTRING, i, 0);
+      ::SendMessageW(n.hwnd, CB_INSERTSTRING, i,
+                     reinterpret_cast<LPARAM>(widen(entries[i]).c_str()));
+    }
+  } else {
     ::SendMessageW(n.hwnd, CB_RESETCONTENT, 0, 0);
-    for (const auto& e : drives.entries())
+    for (const auto& e : entries)
       ::SendMessageW(n.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(e).c_str()));
-    n.shown = drives.entries();
   }
+  n.shown = entries;
   push_drive_selection(n);
 }
 

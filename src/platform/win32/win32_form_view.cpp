@@ -3,7 +3,8 @@
 // Window classes and titles (what outside tools look for):
 //   TorvaneForm    FrmIniMes "Torvane", FrmMain "  Torvane's",
 //                  FrmSelectFiles "スクリーンファイル（.bmp）を右のリストに追加してください。"
-//   TorvaneScreen  FrmScrn "Form2" (borderless; covers the primary monitor while shown)
+//   TorvaneScreen  FrmScrn "Form2" (the screen role; borderless, it covers the primary
+//                  monitor while shown)
 //   TorvanePicture FrmScrn's Picture1
 //
 // Control ids: 100 + the control's tab index; children are created in tab order, so the
@@ -184,11 +185,33 @@ Win32FormView::Win32FormView(Win32WindowSystem& system, ui::Form& form)
 
 Win32FormView::~Win32FormView() {
   system_.unregister_view(this);
+  // A form's controls are its own members and die before the form's view: unless the program
+  // closed the form first (an exception leaving start-up, a message loop that failed), the
+  // window still stands, and destroying it moves the focus and sends messages that would
+  // reach controls no longer there.
+  detach();
   if (hwnd_ && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
 }
 
-bool Win32FormView::is_screen() const {
+void Win32FormView::detach() {
+  for (Native& n : natives_) {
+    // The picture box's procedure holds its PictureBox itself.
+    if (n.hwnd && n.kind == ui::Kind::picture_box) ::SetWindowLongPtrW(n.hwnd, GWLP_USERDATA, 0);
+    n.control = nullptr;
+  }
+  // The window procedure then finds no view and leaves every message to the system.
+  if (hwnd_) ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+}
+
+bool Win32FormView::covers_monitor() const {
   return form_.definition().frame == ui::FrameStyle::borderless_maximised;
+}
+
+int Win32FormView::window_height(const ui::Control& control, const RECT& r) const {
+  const int height = r.bottom - r.top;
+  if (control.kind() != ui::Kind::drive_list) return height;
+  // Room for eight drives below the closed list; its closed height is fitted afterwards.
+  return height + line_height() * 8 + 2;
 }
 
 void Win32FormView::create() {
@@ -199,8 +222,8 @@ void Win32FormView::create() {
   // Born on the primary monitor, so that its DPI is the one the layout starts from.
   RECT work{0, 0, 1024, 768};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int x = is_screen() ? 0 : (work.left + work.right) / 2;
-  const int y = is_screen() ? 0 : (work.top + work.bottom) / 2;
+  const int x = covers_monitor() ? 0 : (work.left + work.right) / 2;
+  const int y = covers_monitor() ? 0 : (work.top + work.bottom) / 2;
 
   // CreateWindowExW hands `this` to WM_NCCREATE, where the procedure keeps it.
   HWND hwnd = ::CreateWindowExW(0, is_screen() ? win32::kScreenClass : win32::kFormClass,
@@ -243,13 +266,12 @@ void Win32FormView::create() {
 void Win32FormView::create_control(ui::Control& control) {
   Native n;
   n.control = &control;
+  n.kind = control.kind();
   n.id = win32::kFirstControlId + control.tab_index();
   const ControlClass cls = control_class(control.kind());
   if (cls.class_name) {
     const RECT r = control_rect(control);
-    int height = r.bottom - r.top;
-    // A drop-down list's window height includes its list; the closed height is set below.
-    if (control.kind() == ui::Kind::drive_list) height += line_height() * 8 + 2;
+    const int height = window_height(control, r);
     const bool captioned = control.kind() == ui::Kind::command_button ||
                            control.kind() == ui::Kind::label ||
                            control.kind() == ui::Kind::check_box;
@@ -359,9 +381,7 @@ void Win32FormView::apply_layout() {
     if (!n.hwnd) continue;
     ::SendMessageW(n.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font()), FALSE);
     const RECT r = control_rect(*n.control);
-    int height = r.bottom - r.top;
-    if (n.control->kind() == ui::Kind::drive_list) height += line_height() * 8 + 2;
-    ::MoveWindow(n.hwnd, r.left, r.top, r.right - r.left, height, TRUE);
+    ::MoveWindow(n.hwnd, r.left, r.top, r.right - r.left, window_height(*n.control, r), TRUE);
     if (n.control->kind() == ui::Kind::drive_list) fit_combo_height(n);
     if (n.control->kind() == ui::Kind::dir_list)
       ::SendMessageW(n.hwnd, LB_SETITEMHEIGHT, 0, line_height());
@@ -377,7 +397,7 @@ void Win32FormView::form_changed() {
     ::ShowWindow(hwnd_, SW_HIDE);
     return;
   }
-  if (is_screen()) {
+  if (covers_monitor()) {
     cover_monitor();
     ::ShowWindow(hwnd_, SW_SHOWMAXIMIZED);
   } else {
@@ -477,9 +497,7 @@ void Win32FormView::push(Native& n, ui::Aspect what) {
       break;
     case ui::Aspect::geometry: {
       const RECT r = control_rect(c);
-      int height = r.bottom - r.top;
-      if (c.kind() == ui::Kind::drive_list) height += line_height() * 8 + 2;
-      ::MoveWindow(n.hwnd, r.left, r.top, r.right - r.left, height, TRUE);
+      ::MoveWindow(n.hwnd, r.left, r.top, r.right - r.left, window_height(c, r), TRUE);
       if (c.kind() == ui::Kind::drive_list) fit_combo_height(n);
       ::InvalidateRect(n.hwnd, nullptr, FALSE);
       break;

@@ -44,14 +44,16 @@ class Win32FormView final : public ui::FormView {
 
   HWND hwnd() const { return hwnd_; }
   ui::Form& form() const { return form_; }
-  bool is_screen() const;
+  // The show's window, by the role the model gives it.
+  bool is_screen() const { return form_.definition().role == ui::FormRole::screen; }
   // A keyboard message for this window or one of its controls: the keys a dialog knows (Tab,
   // Space and Enter on the focused button). True when it was handled here.
   bool pre_translate(MSG& msg);
 
  private:
   struct Native {
-    ui::Control* control = nullptr;
+    ui::Control* control = nullptr;  // nullptr once the view let go of its controls
+    ui::Kind kind = ui::Kind::label;
     HWND hwnd = nullptr;
     int id = 0;
     // What the native list shows, so that an append adds one line instead of refilling.
@@ -66,6 +68,12 @@ class Win32FormView final : public ui::FormView {
   LRESULT on_draw_folder(const DRAWITEMSTRUCT& item);
 
   void create_control(ui::Control& control);
+  // Lets go of the controls: no message reaches them through this view any more.
+  void detach();
+  // A window that covers the whole monitor while shown.
+  bool covers_monitor() const;
+  // The height of a control's native window: a drop-down list's includes its open list.
+  int window_height(const ui::Control& control, const RECT& r) const;
   void apply_layout();
   void place_on_screen();
   void cover_monitor();

@@ -5,7 +5,6 @@
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_file_source.h"
-#include "platform/win32/win32_system_dlls.h"
 #include "platform/win32/win32_window_system.h"
 
 #include <shellapi.h>
@@ -95,20 +94,6 @@ std::wstring listing_pattern(const std::wstring& folder) {
   return pattern;
 }
 
-// The share a network drive stands for ("\\server\share"). mpr.dll is no known DLL, so it
-// is loaded from System32 when first needed rather than imported.
-bool network_share(const wchar_t* local, std::wstring& remote) {
-  using WNetGetConnectionFn = DWORD(WINAPI*)(LPCWSTR, LPWSTR, LPDWORD);
-  static const auto get_connection =
-      win32::system_function<WNetGetConnectionFn>(L"mpr.dll", "WNetGetConnectionW");
-  if (!get_connection) return false;
-  wchar_t buffer[MAX_PATH + 1] = {};
-  DWORD length = MAX_PATH + 1;
-  if (get_connection(local, buffer, &length) != NO_ERROR) return false;
-  remote = buffer;
-  return true;
-}
-
 bool is_directory(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -157,11 +142,33 @@ bool write_all(HANDLE file, std::string_view bytes) {
   return true;
 }
 
+// The letters of the drives there are, upper case, in letter order. Cheap: no drive is asked.
+std::string drive_letters() {
+  std::string letters;
+  const DWORD size = ::GetLogicalDriveStringsW(0, nullptr);
+  if (size == 0) return letters;
+  std::wstring roots(size + 1, L'\0');
+  if (::GetLogicalDriveStringsW(size, roots.data()) == 0) return letters;
+  for (const wchar_t* root = roots.c_str(); *root; root += ::lstrlenW(root) + 1) {
+    wchar_t letter = root[0];
+    if (letter >= L'a' && letter <= L'z') letter = static_cast<wchar_t>(letter - L'a' + L'A');
+    if (letter >= L'A' && letter <= L'Z') letters += static_cast<char>(letter);
+  }
+  std::sort(letters.begin(), letters.end());
+  return letters;
+}
+
 }  // namespace
 
-Win32Services::Win32Services(Win32WindowSystem& windows) : windows_(windows) {
+Win32Services::Win32Services(Win32WindowSystem& windows)
+    : windows_(windows), labels_(windows.mailbox(), [this] { drives_changed(); }) {
   generator_.seed(1);
+  // The labels are known by the time the user first opens the list, as a rule.
+  labels_.ask(drive_letters());
+  windows_.set_devices_changed([this] { drives_changed(); });
 }
+
+Win32Services::~Win32Services() { windows_.set_devices_changed(nullptr); }
 
 // ---- Screen -------------------------------------------------------------------------------
 
@@ -210,33 +217,12 @@ std::string Win32Services::current_folder() {
 }
 
 std::vector<DriveInfo> Win32Services::drives() {
+  const std::string letters = drive_letters();
   std::vector<DriveInfo> out;
-  const DWORD size = ::GetLogicalDriveStringsW(0, nullptr);
-  if (size == 0) return out;
-  std::wstring roots(size + 1, L'\0');
-  if (::GetLogicalDriveStringsW(size, roots.data()) == 0) return out;
-  for (const wchar_t* root = roots.c_str(); *root; root += ::lstrlenW(root) + 1) {
-    wchar_t letter = root[0];
-    if (letter >= L'a' && letter <= L'z') letter = static_cast<wchar_t>(letter - L'a' + L'A');
-    if (letter < L'A' || letter > L'Z') continue;
-    DriveInfo drive;
-    drive.letter = static_cast<char>(letter);
-    if (::GetDriveTypeW(root) == DRIVE_REMOTE) {
-      // A network drive is named by its share, as Explorer names it.
-      const wchar_t local[3] = {letter, L':', L'\0'};
-      std::wstring remote;
-      if (network_share(local, remote)) drive.label = narrow(remote);
-    } else {
-      // A drive without a medium has no label; with SEM_FAILCRITICALERRORS this fails quietly.
-      wchar_t label[MAX_PATH + 1] = {};
-      if (::GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr,
-                                  0))
-        drive.label = narrow(label);
-    }
-    out.push_back(std::move(drive));
-  }
-  std::sort(out.begin(), out.end(),
-            [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
+  for (const char letter : letters) out.push_back({letter, labels_.label(letter)});
+  // What is shown now is what was known; the drives are asked again beside the UI thread,
+  // and a label that turns out otherwise comes to the watchers.
+  labels_.ask(letters);
   return out;
 }
 
@@ -386,38 +372,47 @@ bool Win32Services::replace_file(const std::string& path, std::string_view bytes
   if (!file.valid()) return false;
   const bool written = write_all(file.get(), bytes) && ::FlushFileBuffers(file.get());
   const bool closed = file.close();
-  if (!(written && closed &&
-        ::MoveFileExW(temp.c_str(), target.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))) {
+  if (!(written && closed)) {
     ::DeleteFileW(temp.c_str());
     return false;
   }
+  // ReplaceFileW keeps what the old file had besides its bytes (attributes such as hidden,
+  // its permissions, its creation time), which a move over it would drop. A file not there
+  // (yet or any more) is simply moved into place.
+  bool replaced = attributes != INVALID_FILE_ATTRIBUTES &&
+                  ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
+                                 REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+  if (!replaced) {
+    const DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? ERROR_FILE_NOT_FOUND
+                                                              : ::GetLastError();
+    replaced = (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
+               ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+  }
+  if (!replaced) {
+    ::DeleteFileW(temp.c_str());
+    return false;
+  }
+  // Wine's ReplaceFileW takes the new file's attributes; Windows' keeps the old ones.
+  if (attributes != INVALID_FILE_ATTRIBUTES && ::GetFileAttributesW(target.c_str()) != attributes)
+    ::SetFileAttributesW(target.c_str(), attributes);
   return true;
 }
 
 // ---- Text ---------------------------------------------------------------------------------------
 
 std::string Win32Services::to_ansi(std::string_view utf8) {
-  const std::wstring wide = widen(utf8);
-  if (wide.empty()) return {};
-  // A character the code page lacks becomes its default character ("?").
-  const int n = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0)
-    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                          nullptr, nullptr);
-  return out;
+  return win32::from_utf16(widen(utf8), CP_ACP);
+}
+
+std::optional<std::string> Win32Services::to_ansi_exact(std::string_view utf8) {
+  bool lost = false;
+  std::string ansi = win32::from_utf16(widen(utf8), CP_ACP, &lost);
+  if (lost) return std::nullopt;
+  return ansi;
 }
 
 std::string Win32Services::from_ansi(std::string_view ansi) {
-  if (ansi.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                      nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0)
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-  return narrow(wide);
+  return narrow(win32::to_utf16(ansi, CP_ACP));
 }
 
 // ---- Time and chance -------------------------------------------------------------------------
@@ -437,8 +432,8 @@ float Win32Services::next_random() { return generator_.next(); }
 // ---- Shell --------------------------------------------------------------------------------------
 
 std::int32_t Win32Services::open_document(const std::string& path, const std::string& folder) {
-  HWND owner = static_cast<HWND>(windows_.visible_form_window("FrmSelectFiles"));
-  if (!owner) owner = ::GetActiveWindow();
+  // The viewer belongs to the window the user asked from, as a message box would.
+  HWND owner = static_cast<HWND>(windows_.popup_owner());
   const std::wstring file = widen(path);
   const std::wstring directory = widen(folder);
   const HINSTANCE result =

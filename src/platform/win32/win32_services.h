@@ -7,7 +7,12 @@
 //  - Folder listings skip what Explorer hides by default: hidden or system files, and the
 //    system's own hidden folders (hidden and system at once).
 //  - Pictures are read and decoded on a worker thread; the result comes back as a message.
-//  - Files are replaced through a temporary file beside them, flushed, then moved over.
+//  - Files are replaced through a temporary file beside them, flushed, then put in the old
+//    one's place with ReplaceFileW (its attributes and permissions stay), or moved there
+//    when there was none.
+//  - The drive list never waits on a drive: labels are learnt beside the UI thread, again
+//    each time the list is read and when the system says drives came or went.
+//  - Conversions to the ANSI code page without best fit: "¥" stays no "\".
 //  - No system error box for a drive without a medium (the program sets
 //    SEM_FAILCRITICALERRORS at start).
 //
@@ -20,6 +25,7 @@
 #include "common/random.h"
 #include "platform/services.h"
 #include "platform/win32/win32_background.h"
+#include "platform/win32/win32_drive_labels.h"
 
 namespace torvane::platform {
 
@@ -29,6 +35,9 @@ class Win32Services final : public Services {
  public:
   // Message boxes and the help viewer belong to the windows of `windows`.
   explicit Win32Services(Win32WindowSystem& windows);
+  ~Win32Services() override;
+  Win32Services(const Win32Services&) = delete;
+  Win32Services& operator=(const Win32Services&) = delete;
 
   bool query_work_area(WorkArea& area) override;
   std::uint32_t button_face_colour() override;
@@ -48,6 +57,7 @@ class Win32Services final : public Services {
   bool replace_file(const std::string& path, std::string_view bytes) override;
   std::string to_ansi(std::string_view utf8) override;
   std::string from_ansi(std::string_view ansi) override;
+  std::optional<std::string> to_ansi_exact(std::string_view utf8) override;
   std::uint32_t clock_seed() override;
   void seed_random(std::uint32_t seed) override;
   float next_random() override;
@@ -76,6 +86,7 @@ class Win32Services final : public Services {
   Win32WindowSystem& windows_;
   FractionGenerator generator_;
   win32::Worker pictures_;
+  win32::DriveLabels labels_;
 };
 
 }  // namespace torvane::platform

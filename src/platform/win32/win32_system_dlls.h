@@ -12,7 +12,8 @@ namespace torvane::platform::win32 {
 // Makes System32 the only folder that later loads search. The first thing the program does.
 void load_dlls_from_system32_only();
 
-// A DLL from System32, loaded once and kept to the end; nullptr when it cannot be loaded.
+// A DLL from System32, kept to the end; nullptr when it cannot be loaded. Each call loads it
+// again (adding a reference, never freed), so callers keep what they look up in a static.
 HMODULE system_dll(const wchar_t* name);
 
 // A function of a loaded DLL, looked up at run time so that the program also starts on a

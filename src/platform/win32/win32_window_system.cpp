@@ -116,11 +116,13 @@ void* Win32WindowSystem::popup_owner() const {
   return nullptr;
 }
 
-void* Win32WindowSystem::visible_form_window(std::string_view form_name) const {
-  for (const Win32FormView* view : views_)
-    if (view->form().name() == form_name && view->hwnd() && ::IsWindowVisible(view->hwnd()))
-      return view->hwnd();
-  return nullptr;
+void Win32WindowSystem::devices_changed() {
+  if (device_change_pending_) return;
+  // Not inside the broadcast itself, which the system sends and waits for.
+  device_change_pending_ = win32::UiMailbox::post(mailbox(), [this] {
+    device_change_pending_ = false;
+    if (devices_changed_) devices_changed_();
+  });
 }
 
 }  // namespace torvane::platform

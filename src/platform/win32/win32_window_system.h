@@ -13,8 +13,8 @@
 //
 // Kept free of <windows.h>: handles are passed as void*.
 
+#include <functional>
 #include <memory>
-#include <string_view>
 #include <vector>
 
 #include "platform/win32/win32_background.h"
@@ -40,8 +40,11 @@ class Win32WindowSystem final : public ui::WindowSystem {
   // The window a message box should belong to: ours that is active, else the visible one
   // nearest the top; nullptr when none of ours is on the screen.
   void* popup_owner() const;
-  // The top-level window of the named form while it is visible, else nullptr.
-  void* visible_form_window(std::string_view form_name) const;
+  // Someone is to hear when the system says drives came or went (WM_DEVICECHANGE, which
+  // only top-level windows get); nullptr stops it. What it runs runs from the message loop.
+  void set_devices_changed(std::function<void()> changed) {
+    devices_changed_ = std::move(changed);
+  }
 
   // Where work done beside the UI thread posts its results (see win32_background.h).
   void* mailbox() const { return mailbox_.handle(); }
@@ -52,6 +55,9 @@ class Win32WindowSystem final : public ui::WindowSystem {
   void* font_for_dpi(unsigned dpi);
   void register_view(Win32FormView* view);
   void unregister_view(Win32FormView* view);
+  // A form window got WM_DEVICECHANGE: an arrival or a removal. Every top-level window gets
+  // the same broadcast; it is passed on once.
+  void devices_changed();
 
  private:
   // Lets the focused form handle its keyboard message; true when it did.
@@ -60,6 +66,8 @@ class Win32WindowSystem final : public ui::WindowSystem {
   void* instance_;
   win32::UiMailbox mailbox_;
   std::vector<Win32FormView*> views_;
+  std::function<void()> devices_changed_;
+  bool device_change_pending_ = false;
   struct Font {
     unsigned dpi;
     void* handle;

@@ -20,3 +20,22 @@ set_tests_properties(${_win32_tests} PROPERTIES
   RESOURCE_LOCK wine_desktop
   ENVIRONMENT TORVANE_WINE_EXCLUSIVE=1
   TIMEOUT 120)
+
+# The ways out of the program, the drive list's labels learnt beside the UI thread, and the
+# settings file replaced in place.
+add_executable(win32_backend_exit_test
+  ${CMAKE_CURRENT_LIST_DIR}/win32_way_out_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_drive_labels_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_replace_file_test.cpp)
+target_link_libraries(win32_backend_exit_test PRIVATE torvane_win32 gtest_main torvane_flags)
+gtest_add_tests(TARGET win32_backend_exit_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/win32_way_out_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/win32_drive_labels_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/win32_replace_file_test.cpp
+  TEST_PREFIX "win32."
+  TEST_LIST _win32_exit_tests)
+set_tests_properties(${_win32_exit_tests} PROPERTIES
+  LABELS "e2e;win32"
+  RESOURCE_LOCK wine_desktop
+  ENVIRONMENT TORVANE_WINE_EXCLUSIVE=1
+  TIMEOUT 120)

@@ -1,0 +1,74 @@
+// Folder names through TorVan.ini of the real Torvane.exe, closed and started again: code page
+// 932 holds a name as it is or the program stores the nearest folder above that it holds, so
+// that the next start opens a real folder on the user's way with the random option and the
+// interval kept.
+
+#include <windows.h>
+
+#include <string>
+
+#include "e2e_support.h"
+
+namespace torvane::e2e {
+namespace {
+
+using namespace dialog_id;
+
+using CodePageFolders = TorvaneTest;
+
+TEST_F(CodePageFolders, ANameTheCodePageCannotHoldIsStoredAsTheNearestFolderAbove) {
+  ASSERT_EQ(GetACP(), 932u) << "run under the ja_JP.UTF-8 locale";
+  struct Row {
+    const wchar_t* what;
+    std::wstring chosen;
+    std::wstring stored;  // and opened at the next start
+  };
+  const Row rows[] = {
+      {L"plain", home_file(L"Pics"), home_file(L"Pics")},
+      {L"Japanese", home_file(L"写真ソフト"), home_file(L"写真ソフト")},
+      // With best fit the line would read ...\\\Pics: the folder Pics beside, never chosen.
+      {L"yen sign", home_file(L"¥\\Pics"), home()},
+      {L"emoji", home_file(L"Pics\\\U0001F338"), home_file(L"Pics")},
+      {L"Hangul", home_file(L"写真ソフト\\한국"), home_file(L"写真ソフト")},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    for (std::size_t at = row.chosen.find(L'\\', home().size() + 1); at != std::wstring::npos;
+         at = row.chosen.find(L'\\', at + 1))
+      ASSERT_TRUE(make_folder(row.chosen.substr(0, at)));
+    ASSERT_TRUE(make_folder(row.chosen));
+    ASSERT_TRUE(write_solid_bmp(row.chosen + L"\\a.bmp", 2, 2, rgb(0, 0, 255)));
+
+    ASSERT_NE(launch(), 0u);
+    HWND main = pass_intro();
+    ASSERT_NE(main, nullptr);
+    HWND dialog = open_dialog(main);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(browse_to(dialog, row.chosen));
+    ASSERT_TRUE(press(control(dialog, kAddAll)));
+    // The random option as the last start left it, then on.
+    if (!is_checked(control(dialog, kRandom))) {
+      ASSERT_TRUE(press(control(dialog, kRandom)));
+    }
+    ASSERT_TRUE(set_text(control(dialog, kMinute), L"7"));
+    ASSERT_TRUE(press(control(dialog, kOk)));
+    ASSERT_TRUE(close_program(main));
+    EXPECT_EQ(read_file_bytes(home_file(L"TorVan.ini")),
+              in_code_page(row.stored + L"\\\n\r\n1\n\r\n7\r\n", 932));
+
+    ASSERT_NE(launch(), 0u);
+    main = pass_intro();
+    ASSERT_NE(main, nullptr);
+    EXPECT_FALSE(has_message_box(pid()));
+    dialog = open_dialog(main);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(shown_folder(control(dialog, kFolders)), row.stored);
+    EXPECT_TRUE(is_checked(control(dialog, kRandom)));
+    EXPECT_EQ(text_of(control(dialog, kMinute)), L"7");
+    ASSERT_TRUE(press(control(dialog, kCancel)));
+    ASSERT_TRUE(close_program(main));
+  }
+}
+
+}  // namespace
+}  // namespace torvane::e2e
