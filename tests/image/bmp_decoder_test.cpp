@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "bmp_builder.h"
+#include "support/bmp_writer.h"
 
 namespace torvane::image {
 namespace {

@@ -7,7 +7,7 @@
 #include <climits>
 #include <functional>
 
-#include "bmp_builder.h"
+#include "support/bmp_writer.h"
 #include "image/bmp_decoder.h"
 
 namespace torvane::image {

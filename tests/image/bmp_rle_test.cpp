@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "bmp_builder.h"
+#include "support/bmp_writer.h"
 #include "image/bmp_decoder.h"
 
 namespace torvane::image {

@@ -175,7 +175,11 @@ std::vector<std::string> HeadlessServices::list_subfolders(const std::string& fo
 }
 
 std::vector<std::string> HeadlessServices::list_files(const std::string& folder) {
-  return list(folder, false);
+  std::vector<std::string> extra;
+  if (on_list_files) on_list_files(folder, extra);
+  std::vector<std::string> names = list(folder, false);
+  names.insert(names.end(), extra.begin(), extra.end());
+  return names;
 }
 
 std::unique_ptr<ByteSource> HeadlessServices::open_for_reading(const std::string& path) {
