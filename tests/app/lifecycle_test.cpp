@@ -64,6 +64,8 @@ TEST_F(Lifecycle, FirstStartWithoutSettingsLeadsOnlyToTheDialog) {
   EXPECT_EQ(main_window().focused(), &main_window().cmdsetting);
   EXPECT_FALSE(main_window().Timer1.running());
   EXPECT_TRUE(messages().empty());
+  open_dialog();
+  EXPECT_EQ(dialog().focused(), &dialog().File1);
 }
 
 TEST_F(Lifecycle, TheCloseWritesTheSettingsAndTheNextStartRestoresTheList) {

@@ -132,6 +132,18 @@ TEST_F(Show, AnEmptyPlayListShowsAnEmptyAreaAtEveryTick) {
   EXPECT_EQ(watch(3), Names(4, ""));
   EXPECT_EQ(main_window().CurPicNum, 1) << "back to entry 0 at every tick";
   EXPECT_TRUE(messages().empty());
+
+  // An empty list committed while a picture is up clears the area at the next change.
+  open_dialog();
+  type_interval("1");
+  commit();
+  start_show();
+  ASSERT_EQ(shown(), "a.bmp");
+  open_dialog();
+  select_list_entries({0, 1});
+  delete_selected();
+  commit();
+  EXPECT_EQ(watch(2), (Names{"a.bmp", "", ""}));
 }
 
 TEST_F(Show, OnePictureIsLoadedAfreshEveryInterval) {

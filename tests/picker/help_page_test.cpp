@@ -28,12 +28,14 @@ TEST_F(HelpButton, OpensThePageOrSaysItIsMissing) {
     row.page_there ? write_file("C:\\Torvane\\help.htm", "<html></html>") : remove("C:\\Torvane\\help.htm");
     sys.open_document_result = row.shell_answer;
     sys.opened_documents.clear();
+    sys.opened_in_folders.clear();
     sys.messages.clear();
     const DialogLook before = dialog_look();
     // A second click hands the page over again, and says the same again.
     ask_for_help();
     ask_for_help();
     EXPECT_EQ(sys.opened_documents, Names(2, "C:\\Torvane\\help.htm"));
+    EXPECT_EQ(sys.opened_in_folders, Names(2, "C:\\Torvane"));
     EXPECT_EQ(messages(), row.message ? std::vector<Message>(2, kHelpMissing) : std::vector<Message>{});
     EXPECT_EQ(dialog_look(), before);
     EXPECT_FALSE(main_window().visible());
@@ -48,6 +50,7 @@ TEST_F(HelpButton, AProgramInADriveRootStillFindsThePage) {
   open_dialog();
   ask_for_help();
   EXPECT_EQ(sys.opened_documents, Names{"C:\\\\help.htm"});
+  EXPECT_EQ(sys.opened_in_folders, Names{"C:\\"});
   EXPECT_TRUE(messages().empty());
 }
 

@@ -287,8 +287,9 @@ class ProgramFixture : public ::testing::Test {
 
   DialogLook dialog_look() {
     auto& d = dialog();
-    DialogLook look{d.Drive1.drive(), d.Dir1.path(), d.File1.path(), d.minute.text(),
-                    d.File1.entries(), d.List1.entries()};
+    DialogLook look;
+    look.drive = d.Drive1.drive(), look.folder = d.Dir1.path(), look.file_folder = d.File1.path();
+    look.minute = d.minute.text(), look.files = d.File1.entries(), look.list = d.List1.entries();
     for (int i = 0; i < d.File1.count(); ++i) look.files_selected.push_back(d.File1.selected(i));
     for (int i = 0; i < d.List1.count(); ++i) look.list_selected.push_back(d.List1.selected(i));
     look.random = d.ChkRandom.value();

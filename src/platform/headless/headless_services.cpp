@@ -250,8 +250,9 @@ float HeadlessServices::next_random() {
   return generator_.next();
 }
 
-std::int32_t HeadlessServices::open_document(const std::string& path, const std::string&) {
+std::int32_t HeadlessServices::open_document(const std::string& path, const std::string& folder) {
   opened_documents.push_back(path);
+  opened_in_folders.push_back(folder);
   if (open_document_result > 32) {
     // The shell reports a missing file whatever viewer is registered.
     try {

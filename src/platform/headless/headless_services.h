@@ -47,6 +47,7 @@ class HeadlessServices final : public Services {
   // moment, or add names that stand in for files the disk does not hold (40000 of them).
   std::function<void(const std::string& folder, std::vector<std::string>& extra)> on_list_files;
   std::vector<std::string> opened_documents;
+  std::vector<std::string> opened_in_folders;  // the working folder handed over with each
   std::int32_t open_document_result = 42;  // what the shell answers; 2 = file not found
   bool display_awake = false;
   bool quit_requested = false;
