@@ -50,65 +50,65 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // A full list (both add buttons went off at the stop), a file and an entry clicked.
         BrowseRow{"FolderWithBitmaps",
-                  [](Browsing& t) {
-                    t.add_all_of("C:\\Many");
-                    t.dialog().File1.click(3);
-                    t.select_list_entries({0});
+                  [](Browsing& fx) {
+                    fx.add_all_of("C:\\Many");
+                    fx.dialog().File1.click(3);
+                    fx.select_list_entries({0});
                   },
-                  [](Browsing& t) { t.go_to_folder("C:\\Pics"); }, "0101"},
+                  [](Browsing& fx) { fx.go_to_folder("C:\\Pics"); }, "0101"},
         BrowseRow{"FolderWithoutBitmaps",
-                  [](Browsing& t) {
-                    t.add_all_of("C:\\Pics");
-                    t.dialog().File1.click(0);
-                    t.select_list_entries({0});
+                  [](Browsing& fx) {
+                    fx.add_all_of("C:\\Pics");
+                    fx.dialog().File1.click(0);
+                    fx.select_list_entries({0});
                   },
-                  [](Browsing& t) { t.go_to_folder("C:\\Empty"); }, "0001"},
-        BrowseRow{"ClickOnAFile", [](Browsing& t) { t.go_to_folder("C:\\Pics"); },
-                  [](Browsing& t) { t.dialog().File1.click(1); }, "1100"},
+                  [](Browsing& fx) { fx.go_to_folder("C:\\Empty"); }, "0001"},
+        BrowseRow{"ClickOnAFile", [](Browsing& fx) { fx.go_to_folder("C:\\Pics"); },
+                  [](Browsing& fx) { fx.dialog().File1.click(1); }, "1100"},
         // A click beside the entries leaves no current file: nothing changes either way.
-        BrowseRow{"ClickInFilesWithoutCurrentEntry", [](Browsing& t) { t.go_to_folder("C:\\Pics"); },
-                  [](Browsing& t) { t.dialog().File1.user_selected({}, -1); }, "0100"},
+        BrowseRow{"ClickInFilesWithoutCurrentEntry", [](Browsing& fx) { fx.go_to_folder("C:\\Pics"); },
+                  [](Browsing& fx) { fx.dialog().File1.user_selected({}, -1); }, "0100"},
         BrowseRow{"ClickInFilesNeverSwitchesAddOff",
-                  [](Browsing& t) {
-                    t.go_to_folder("C:\\Pics");
-                    t.dialog().File1.click(0);
+                  [](Browsing& fx) {
+                    fx.go_to_folder("C:\\Pics");
+                    fx.dialog().File1.click(0);
                   },
-                  [](Browsing& t) { t.dialog().File1.user_selected({}, -1); }, "1100"},
-        BrowseRow{"ClickOnAListEntry", [](Browsing& t) { t.add_all_of("C:\\Pics"); },
-                  [](Browsing& t) { t.select_list_entries({1}); }, "0111"},
-        BrowseRow{"ClickInListWithoutCurrentEntry", [](Browsing& t) { t.add_all_of("C:\\Pics"); },
-                  [](Browsing& t) { t.dialog().List1.user_selected({}, -1); }, "0101"},
+                  [](Browsing& fx) { fx.dialog().File1.user_selected({}, -1); }, "1100"},
+        BrowseRow{"ClickOnAListEntry", [](Browsing& fx) { fx.add_all_of("C:\\Pics"); },
+                  [](Browsing& fx) { fx.select_list_entries({1}); }, "0111"},
+        BrowseRow{"ClickInListWithoutCurrentEntry", [](Browsing& fx) { fx.add_all_of("C:\\Pics"); },
+                  [](Browsing& fx) { fx.dialog().List1.user_selected({}, -1); }, "0101"},
         BrowseRow{"ClickInListNeverSwitchesDeleteOff",
-                  [](Browsing& t) {
-                    t.add_all_of("C:\\Pics");
-                    t.select_list_entries({0});
+                  [](Browsing& fx) {
+                    fx.add_all_of("C:\\Pics");
+                    fx.select_list_entries({0});
                   },
-                  [](Browsing& t) { t.dialog().List1.user_selected({}, -1); }, "0111"},
+                  [](Browsing& fx) { fx.dialog().List1.user_selected({}, -1); }, "0111"},
         BrowseRow{"IntervalTypedWithEmptyList", [](Browsing&) {},
-                  [](Browsing& t) { t.type_interval("10"); }, "0100"},
+                  [](Browsing& fx) { fx.type_interval("10"); }, "0100"},
         // 設定 stayed on when the list was emptied; an edit with an empty list leaves it so.
         BrowseRow{"IntervalTypedNeverSwitchesOkOff",
-                  [](Browsing& t) {
-                    t.add_all_of("C:\\Pics");
-                    t.select_list_entries({0, 1});
-                    t.delete_selected();
+                  [](Browsing& fx) {
+                    fx.add_all_of("C:\\Pics");
+                    fx.select_list_entries({0, 1});
+                    fx.delete_selected();
                   },
-                  [](Browsing& t) { t.type_interval("abc"); }, "0101"},
+                  [](Browsing& fx) { fx.type_interval("abc"); }, "0101"},
         // A rejected commit switched 設定 off; any edit with entries switches it on, even
         // one that leaves no valid interval.
         BrowseRow{"IntervalTypedWithEntries",
-                  [](Browsing& t) {
-                    t.add_all_of("C:\\Pics");
-                    t.type_interval("0");
-                    t.commit();
+                  [](Browsing& fx) {
+                    fx.add_all_of("C:\\Pics");
+                    fx.type_interval("0");
+                    fx.commit();
                   },
-                  [](Browsing& t) { t.type_interval("abc"); }, "0101"},
+                  [](Browsing& fx) { fx.type_interval("abc"); }, "0101"},
         BrowseRow{"IntervalEmptiedWithEntries",
-                  [](Browsing& t) {
-                    t.add_all_of("C:\\Pics");
-                    t.dialog().CmdOK.set_enabled(false);
+                  [](Browsing& fx) {
+                    fx.add_all_of("C:\\Pics");
+                    fx.dialog().CmdOK.set_enabled(false);
                   },
-                  [](Browsing& t) { t.type_interval(""); }, "0101"}),
+                  [](Browsing& fx) { fx.type_interval(""); }, "0101"}),
     [](const auto& row_info) { return std::string(row_info.param.name); });
 
 TEST_F(Browsing, AFolderListsItsBitmapsInAnyCaseOrderedWithoutRegardToCase) {

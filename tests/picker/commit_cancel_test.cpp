@@ -314,19 +314,19 @@ INSTANTIATE_TEST_SUITE_P(
                 {kDriveNotReady}, "e:", "D:\\Pics"},
         // That drive is not even offered any more; the folder alone puts the lists back.
         GoneRow{"DriveGoneFolderWorks", "D:\\Pics", "E:", "D:\\Other",
-                [](ProgramFixture& t) { unmap_and_reopen(t, 'E'); }, {}, "d: [DATA]", "D:\\Pics"},
+                [](ProgramFixture& fx) { unmap_and_reopen(fx, 'E'); }, {}, "d: [DATA]", "D:\\Pics"},
         // The drive is there, so the lists move to its current folder before the saved
         // folder turns out to be gone.
         GoneRow{"DriveWorksFolderRemoved", "D:\\Pics", nullptr, "C:\\Other",
-                [](ProgramFixture& t) { t.remove("D:\\Pics"); }, {kSavedFolderGone}, "d: [DATA]", "D:\\"},
+                [](ProgramFixture& fx) { fx.remove("D:\\Pics"); }, {kSavedFolderGone}, "d: [DATA]", "D:\\"},
         GoneRow{"SameDriveFolderRemoved", "C:\\Pics", nullptr, "C:\\Other",
-                [](ProgramFixture& t) { t.remove("C:\\Pics"); }, {kSavedFolderGone}, "c:", "C:\\Other"},
+                [](ProgramFixture& fx) { fx.remove("C:\\Pics"); }, {kSavedFolderGone}, "c:", "C:\\Other"},
         // Still shown when it went: the lists keep showing it.
         GoneRow{"FolderRemovedWhileShown", "C:\\Pics", nullptr, "C:\\Pics",
-                [](ProgramFixture& t) { t.remove("C:\\Pics"); }, {kSavedFolderGone}, "c:", "C:\\Pics"},
+                [](ProgramFixture& fx) { fx.remove("C:\\Pics"); }, {kSavedFolderGone}, "c:", "C:\\Pics"},
         // The folder lies on the drive that failed, so both steps fail, each told once.
         GoneRow{"BothFailDriveNotReady", "D:\\Pics", nullptr, "C:\\Other",
-                [](ProgramFixture& t) { t.sys.set_drive_ready('D', false); },
+                [](ProgramFixture& fx) { fx.sys.set_drive_ready('D', false); },
                 {kDriveNotReady, kSavedFolderGone}, "d: [DATA]", "C:\\Other"},
         // Still offered by a list read before it went: choosing it fails like a drive that
         // is not ready.
@@ -334,7 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {kDriveNotReady, kSavedFolderGone}, "d: [DATA]", "C:\\Other"},
         // The drive list, opened since, no longer offers the drive: no word of its own.
         GoneRow{"BothFailDriveGone", "D:\\Pics", nullptr, "C:\\Other",
-                [](ProgramFixture& t) { unmap_and_reopen(t, 'D'); }, {kSavedFolderGone}, "c:", "C:\\Other"}),
+                [](ProgramFixture& fx) { unmap_and_reopen(fx, 'D'); }, {kSavedFolderGone}, "c:", "C:\\Other"}),
     [](const auto& row_info) { return std::string(row_info.param.name); });
 
 }  // namespace
