@@ -112,46 +112,49 @@ class ProgramFixture : public ::testing::Test {
     fs::create_directories(root_ / std::string(1, letter));
     sys.map_drive(letter, root_ / std::string(1, letter), std::move(label));
   }
-  fs::path host(const std::string& windows_path) const { return sys.host_path(windows_path); }
-  void make_folder(const std::string& folder) { fs::create_directories(host(folder)); }
-  void write_file(const std::string& path, std::string_view bytes) {
+  fs::path scratch_root() const { return root_; }
+  fs::path host(std::string_view windows_path) const { return sys.host_path(std::string(windows_path)); }
+  void make_folder(std::string_view folder) { fs::create_directories(host(folder)); }
+  void write_file(std::string_view path, std::string_view bytes) {
     const fs::path p = host(path);
     fs::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary | std::ios::trunc)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
-  std::optional<std::string> file_bytes(const std::string& path) const {
+  std::optional<std::string> file_bytes(std::string_view path) const {
     std::ifstream in(host(path), std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
   }
-  void remove(const std::string& path) { fs::remove_all(host(path)); }
+  void remove(std::string_view path) { fs::remove_all(host(path)); }
 
   // A picture of a colour of its own under each name, so that the screen tells which one it
   // shows. Any name works ("notes.txt" too).
-  void make_bitmaps(const std::string& folder, const Names& names) {
+  void make_bitmaps(std::string_view folder, const Names& names) {
     make_folder(folder);
     for (const auto& n : names) make_bitmap(ui::join_path(folder, n));
   }
-  void make_bitmaps(const std::string& folder, std::initializer_list<const char*> names) {
+  void make_bitmaps(std::string_view folder, std::initializer_list<const char*> names) {
     make_bitmaps(folder, Names(names.begin(), names.end()));
   }
   // Returns the picture's colour, 0xRRGGBB.
-  std::uint32_t make_bitmap(const std::string& path, int width = 2, int height = 2, int bpp = 24) {
+  std::uint32_t make_bitmap(std::string_view path, int width = 2, int height = 2, int bpp = 24) {
     const std::uint32_t rgb =
         (0x102030u + 0x030507u * static_cast<std::uint32_t>(colours_.size())) & 0xFFFFFFu;
-    colours_[rgb] = path.substr(path.rfind('\\') + 1);
+    colours_[rgb] = std::string(path.substr(path.rfind('\\') + 1));
     write_file(path, solid_bmp(rgb, width, height, bpp));
     return rgb;
   }
   // `count` pictures prefix00.bmp, prefix01.bmp...; their names in the file list's order.
-  Names make_numbered_bitmaps(const std::string& folder, int count, std::string_view prefix = "pic") {
+  Names make_numbered_bitmaps(std::string_view folder, int count, std::string_view prefix = "pic") {
+    // Numbers of one width, so that the names sort as the numbers do.
+    const std::size_t width = std::max<std::size_t>(2, std::to_string(std::max(count - 1, 0)).size());
     Names names;
     for (int i = 0; i < count; ++i) {
       const std::string number = std::to_string(i);
-      names.push_back(std::string(prefix) + std::string(number.size() < 2 ? 1 : 0, '0') + number + ".bmp");
+      names.push_back(std::string(prefix) + std::string(width - number.size(), '0') + number + ".bmp");
     }
     make_bitmaps(folder, names);
     return names;
@@ -196,8 +199,8 @@ class ProgramFixture : public ::testing::Test {
   // Picks a drive in the drive list ("D:", "d: [DATA]").
   void choose_drive(std::string_view drive) { dialog().Drive1.set_drive(drive); }
   // Walks to a folder: its drive in the drive list first, then the folder in the folder list.
-  void go_to_folder(const std::string& folder) {
-    if (!ui::same_path(dialog().Drive1.drive().substr(0, 1), folder.substr(0, 1)))
+  void go_to_folder(std::string_view folder) {
+    if (!ui::same_path(std::string_view(dialog().Drive1.drive()).substr(0, 1), folder.substr(0, 1)))
       choose_drive(folder.substr(0, 2));
     dialog().Dir1.set_path(folder);
   }
