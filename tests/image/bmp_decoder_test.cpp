@@ -252,21 +252,24 @@ TEST(BmpDecoder, ShortIndexedFileTakesThe32BitFormToShowTheBackground) {
   expect_picture(pic, td.expected, 5, 5, 3);
 }
 
-// A disk that fails partway: everything from `limit` on reads as nothing, although the
-// file's size says it is there.
-class FailingSource final : public platform::ByteSource {
+// A disk that breaks partway: from byte `fail_from` on it reads nothing although the
+// file's size says the bytes are there; or its read number `throw_at` throws.
+class BrokenDisk final : public platform::ByteSource {
  public:
-  FailingSource(const Bytes& b, std::size_t limit) : inner_(b), size_(b.size()), limit_(limit) {}
+  BrokenDisk(const Bytes& b, std::size_t fail_from, int throw_at = -1)
+      : inner_(b), size_(b.size()), fail_from_(fail_from), reads_left_(throw_at) {}
   std::uint64_t size() const override { return size_; }
   std::size_t read_at(std::uint64_t offset, std::span<std::uint8_t> out) override {
-    if (offset >= limit_) return 0;
-    const std::size_t n = std::min<std::size_t>(out.size(), limit_ - offset);
+    if (reads_left_-- == 0) throw std::runtime_error("disk on fire");
+    if (offset >= fail_from_) return 0;
+    const std::size_t n = std::min<std::size_t>(out.size(), fail_from_ - offset);
     return inner_.read_at(offset, out.first(n));
   }
 
  private:
   platform::MemoryByteSource inner_;
-  std::size_t size_, limit_;
+  std::size_t size_, fail_from_;
+  int reads_left_;
 };
 
 TEST(BmpDecoder, IndexedReadFailingPartwayShowsTheBackgroundInThe32BitForm) {
@@ -274,7 +277,7 @@ TEST(BmpDecoder, IndexedReadFailingPartwayShowsTheBackgroundInThe32BitForm) {
   // loses its top screen rows.
   const int w = 1031, h = 700;
   const Sample s = make_sample({"pal8", 40, 8, 0, 256, {}}, w, h, false);
-  FailingSource src(s.file, s.file.size() / 2);
+  BrokenDisk src(s.file, s.file.size() / 2);
   Picture pic;
   const DecodeResult r = decode_bmp(src, 2000, 2000, kBackground, pic);
   ASSERT_TRUE(r.ok) << r.error;
@@ -393,24 +396,10 @@ TEST(BmpDecoder, LargePicturesAcrossManyReads) {
   }
 }
 
-class ThrowingSource final : public platform::ByteSource {
- public:
-  ThrowingSource(const Bytes& b, int reads) : inner_(b), reads_left_(reads) {}
-  std::uint64_t size() const override { return inner_.size(); }
-  std::size_t read_at(std::uint64_t offset, std::span<std::uint8_t> out) override {
-    if (reads_left_-- == 0) throw std::runtime_error("disk on fire");
-    return inner_.read_at(offset, out);
-  }
-
- private:
-  platform::MemoryByteSource inner_;
-  int reads_left_;
-};
-
 TEST(BmpDecoder, ThrowingByteSourceLeavesPictureEmpty) {
   const Sample s = big_rgb24(2100, 2050, false);
   for (int reads : {0, 3, 10}) {  // in the header, early and late in the pixel data
-    ThrowingSource src(s.file, reads);
+    BrokenDisk src(s.file, s.file.size(), reads);
     Picture pic;
     EXPECT_THROW(decode_bmp(src, 3000, 3000, 0, pic), std::runtime_error);
     EXPECT_EQ(pic.width, 0);
