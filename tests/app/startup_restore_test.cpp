@@ -1,7 +1,6 @@
 // The picture list rebuilt at start-up from the remembered folder: up to 50 files, listed,
 // committed at once, and the warnings that can come up before the main window shows.
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,18 +11,6 @@ namespace {
 
 class StartupRestore : public ProgramFixture {
  protected:
-  // `count` pictures in C:\Pics whose names mix letter cases, so that the file list's own
-  // order (by name, without regard to case) is what the list must follow; in that order.
-  Names make_pictures(int count) {
-    Names names;
-    for (int i = 0; i < count; ++i) {
-      char name[16];
-      std::snprintf(name, sizeof name, i % 3 == 0 ? "PIC%03d.BMP" : "pic%03d.bmp", i);
-      names.push_back(name);
-    }
-    make_bitmaps("C:\\Pics", Names(names.rbegin(), names.rend()));
-    return names;
-  }
   // Starts with this interval line and notes, at each message, whether a window was up.
   void start_with_interval(const std::string& minute, const std::string& random = "0") {
     if (running()) close();
@@ -46,7 +33,7 @@ TEST_F(StartupRestore, UpToFiftyFilesAreListedAndCommittedAtOnce) {
   for (int count : {1, 50, 51, 80}) {
     SCOPED_TRACE(count);
     remove("C:\\Pics");
-    const Names names = make_pictures(count);
+    const Names names = make_numbered_bitmaps("C:\\Pics", count);
     start_with_interval("5");
     const std::size_t n = count > 50 ? 50 : count;
     EXPECT_EQ(messages(), count > 50 ? std::vector<Message>{kTooManyFiles} : std::vector<Message>{});
@@ -83,7 +70,7 @@ TEST_F(StartupRestore, AnInvalidIntervalWarnsCommitsNothingYetEnablesStart) {
   // "\x82\x54" is the full-width ５ in code page 932.
   for (const char* minute : {"0", "abc", "", "61", "\x82\x54", "1e400"}) {
     SCOPED_TRACE(minute);
-    make_pictures(3);
+    make_numbered_bitmaps("C:\\Pics", 3);
     start_with_interval(minute);
     EXPECT_EQ(messages(), std::vector<Message>{kIntervalInvalid});
     EXPECT_FALSE(window_up_at_message);

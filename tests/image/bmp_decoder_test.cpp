@@ -290,24 +290,19 @@ TEST(BmpDecoder, IndexedReadFailingPartwayShowsTheBackgroundInThe32BitForm) {
   }
 }
 
-TEST(BmpDecoder, ReusesCapacityOfBothFormsAndEmptiesOnFailure) {
+// One picture after another into the same buffer, of either form and size, each shown
+// whole; a file that fails leaves nothing of the one before.
+TEST(BmpDecoder, PicturesOneAfterAnotherAndAFailureEmptiesThePicture) {
   const Sample big24 = make_sample({"rgb24", 40, 24, 0, 0, {}}, 64, 64, false);
-  const Sample big8 = make_sample({"pal8", 40, 8, 0, 256, {}}, 64, 64, false);
   const Sample small24 = make_sample({"rgb24", 40, 24, 0, 0, {}}, 8, 8, false);
+  const Sample big8 = make_sample({"pal8", 40, 8, 0, 256, {}}, 64, 64, false);
   const Sample small8 = make_sample({"pal8", 40, 8, 0, 256, {}}, 7, 8, false);
   Picture pic;
-  ASSERT_TRUE(decode(big24.file, 100, 100, pic).ok);
-  ASSERT_TRUE(decode(big8.file, 100, 100, pic).ok);
-  const std::uint32_t* pixels = pic.pixels.data();
-  const std::uint8_t* indices = pic.indices.data();
-  // Pictures of either form, one after another, use the buffers already there.
-  for (const Sample* s : {&small24, &small8, &small24, &small8}) {
+  for (const Sample* s : {&big24, &big8, &small24, &small8, &small24, &big8}) {
     ASSERT_TRUE(decode(s->file, 100, 100, pic).ok);
-    EXPECT_EQ(pic.pixels.data(), pixels);
-    EXPECT_EQ(pic.indices.data(), indices);
-    expect_picture(pic, s->expected, s == &small8 ? 7 : 8, s == &small8 ? 7 : 8, 8);
+    const int w = s == &small8 ? 7 : s == &small24 ? 8 : 64;
+    expect_picture(pic, s->expected, w, w, s == &big24 || s == &big8 ? 64 : 8);
   }
-
   Bytes broken = small8.file;
   broken[0] = 'X';
   const DecodeResult r = decode(broken, 100, 100, pic);
@@ -315,11 +310,8 @@ TEST(BmpDecoder, ReusesCapacityOfBothFormsAndEmptiesOnFailure) {
   EXPECT_FALSE(r.error.empty());
   EXPECT_EQ(pic.width, 0);
   EXPECT_EQ(pic.height, 0);
-  EXPECT_EQ(pic.bits_per_pixel, 32);
   EXPECT_TRUE(pic.pixels.empty());
   EXPECT_TRUE(pic.indices.empty());
-  EXPECT_GE(pic.pixels.capacity(), 64u * 64u);
-  EXPECT_GE(pic.indices.capacity(), 64u * 64u);
 }
 
 TEST(BmpDecoder, EmptyAreaGivesEmptyPictureButStillChecksTheHeader) {
