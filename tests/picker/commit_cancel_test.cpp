@@ -215,6 +215,19 @@ TEST_F(Leaving, CancelRestoresTheIntervalExactly) {
   }
 }
 
+// Setting the interval back to the text it already holds is no change and raises nothing:
+// 設定, switched off by a refused commit, stays off.
+TEST_F(Leaving, CancelLeavesOkAloneWhenTheIntervalIsTheSame) {
+  make_bitmaps("C:\\Pics", kPics);
+  write_settings(settings_bytes("C:\\Pics\\", "0", "0"));
+  start();  // start-up refuses "0": the field is empty, 設定 on
+  open_dialog();
+  commit();  // refused again; the field was empty already
+  ASSERT_FALSE(dialog().CmdOK.enabled());
+  cancel();
+  EXPECT_FALSE(dialog().CmdOK.enabled());
+}
+
 TEST_F(Leaving, CancelSetsTheDriveBeforeTheFolder) {
   make_bitmaps("D:\\Pics", {"d1.bmp", "d2.bmp"});
   make_bitmaps("D:\\Other", {"o.bmp"});
