@@ -1,119 +1,143 @@
-// From the program's start to its end: the intro window, its OK, the main window's first
-// showing and its close, with what is on the screen at every step.
+// From the program's start to its end: which windows the user sees at every step, where the
+// picture area lies, and what the close leaves behind.
 
-#include <gtest/gtest.h>
+#include <climits>
+#include <functional>
 
-#include "common/message_box.h"
-#include "user_session.h"
+#include "support/program_fixture.h"
 
-namespace torvane {
+namespace torvane::test {
 namespace {
 
-using test::UserSession;
+class Lifecycle : public ProgramFixture {
+ protected:
+  // The windows on the screen, in the order intro, main, dialog, screen: "1" shown.
+  std::string visible() {
+    return std::string(intro().visible() ? "1" : "0") + (main_window().visible() ? "1" : "0") +
+           (dialog().visible() ? "1" : "0") + (screen().visible() ? "1" : "0");
+  }
+};
 
-TEST(Lifecycle, IntroThenMainThenClose) {
-  UserSession s;
-  s.put_picture("C:\\Pics\\a.bmp", 0x00FF00);
-
-  Program& p = s.start();
-  auto& intro = p.FrmIniMes();
-  EXPECT_TRUE(intro.visible());
-  EXPECT_EQ(intro.caption(), "Torvane");
-  EXPECT_EQ(intro.focused(), &intro.OKButton);
-  EXPECT_FALSE(s.sys.seeded_with.has_value()) << "nothing but the intro is loaded yet";
-
-  intro.OKButton.click();
-  auto& main = p.FrmMain();
-  EXPECT_FALSE(intro.visible());
-  EXPECT_FALSE(intro.closed()) << "hidden for good, but loaded until the end";
-  EXPECT_TRUE(main.visible());
-  EXPECT_EQ(main.caption(), "  Torvane's");
-  EXPECT_EQ(main.cmdstart.text(), "スタート");
-  EXPECT_EQ(main.cmdsetting.text(), "設定");
-  // No settings file yet: nothing restored, so only 設定 leads on.
-  EXPECT_FALSE(main.cmdstart.enabled());
-  EXPECT_TRUE(main.cmdsetting.enabled());
-  EXPECT_EQ(main.focused(), &main.cmdsetting);
-  EXPECT_FALSE(main.Timer1.running());
-  EXPECT_EQ(main.Timer1.interval(), 0);
-  // The load created the dialog (seeding the generator) and the screen window, both hidden.
-  EXPECT_TRUE(s.sys.seeded_with.has_value());
-  EXPECT_FALSE(p.FrmSelectFiles().visible());
-  EXPECT_FALSE(p.FrmScrn().visible());
-  EXPECT_TRUE(s.sys.messages.empty());
-
-  // The user sets up a list so that the next start restores it.
-  s.open_dialog();
-  EXPECT_FALSE(main.visible());
-  s.browse_to("C:\\Pics");
-  s.dialog().cmdAddAll.click();
-  s.dialog().minute.set_text("4");
-  s.dialog().CmdOK.click();
-  EXPECT_TRUE(main.visible());
-  EXPECT_FALSE(s.dialog().visible());
-
-  s.close_main();
-  EXPECT_TRUE(p.ended());
-  EXPECT_TRUE(s.sys.quit_requested);
-  EXPECT_TRUE(main.closed());
-  EXPECT_TRUE(p.FrmScrn().closed());
-  EXPECT_TRUE(p.FrmSelectFiles().closed());
-  EXPECT_TRUE(intro.closed());
-  EXPECT_EQ(s.settings_bytes(), "C:\\Pics\\\n\r\n0\n\r\n4\r\n");
-
-  // Next start: the list comes back and スタート has the focus.
-  Program& again = s.start_to_main();
-  EXPECT_TRUE(again.FrmMain().visible());
-  EXPECT_TRUE(again.FrmMain().cmdstart.enabled());
-  EXPECT_EQ(again.FrmMain().focused(), &again.FrmMain().cmdstart);
-  EXPECT_EQ(again.FrmSelectFiles().minute.text(), "4");
+TEST_F(Lifecycle, WhichWindowsShowAtEachStep) {
+  make_bitmaps("C:\\Pics", {"a.bmp"});
+  const struct {
+    const char* step;
+    std::function<void(Lifecycle&)> act;
+    const char* visible;
+  } steps[] = {
+      {"launch", [](Lifecycle& t) { t.launch(); }, "1000"},
+      {"intro OK", [](Lifecycle& t) { t.press_intro_ok(); }, "0100"},
+      {"設定", [](Lifecycle& t) { t.open_dialog(); }, "0010"},
+      {"キャンセル", [](Lifecycle& t) { t.cancel(); }, "0100"},
+      {"設定 again", [](Lifecycle& t) { t.open_dialog(); }, "0010"},
+      {"commit", [](Lifecycle& t) {
+         t.go_to_folder("C:\\Pics");
+         t.add_all();
+         t.commit();
+       }, "0100"},
+      // The main window is not hidden by Start: the screen lies over it.
+      {"スタート", [](Lifecycle& t) { t.start_show(); }, "0101"},
+      {"設定 during the show", [](Lifecycle& t) { t.open_dialog(); }, "0011"},
+      {"commit during the show", [](Lifecycle& t) { t.commit(); }, "0101"},
+      {"click on the picture", [](Lifecycle& t) { t.click_picture(); }, "0100"},
+  };
+  for (const auto& s : steps) {
+    s.act(*this);
+    EXPECT_EQ(visible(), s.visible) << s.step;
+  }
+  EXPECT_FALSE(intro().closed()) << "hidden for good, but loaded until the end";
+  close();
+  EXPECT_EQ(visible(), "0000");
+  EXPECT_TRUE(program().ended());
+  EXPECT_TRUE(sys.quit_requested);
+  for (ui::Form* f : {static_cast<ui::Form*>(&intro()), static_cast<ui::Form*>(&main_window()),
+                      static_cast<ui::Form*>(&dialog()), static_cast<ui::Form*>(&screen())})
+    EXPECT_TRUE(f->closed()) << f->name();
 }
 
-TEST(Lifecycle, ClosingWhileTheShowRunsEndsItToo) {
-  UserSession s;
-  s.put_picture("C:\\Pics\\a.bmp", 0x00FF00);
-  s.put_picture("C:\\Pics\\b.bmp", 0x0000FF);
-  s.write_settings("C:\\Pics\\\n\r\n0\n\r\n1\r\n");
-  Program& p = s.start_to_main();
-  p.FrmMain().cmdstart.click();
-  ASSERT_TRUE(p.FrmScrn().visible());
-  ASSERT_TRUE(s.sys.display_awake);
-
-  s.close_main();
-  EXPECT_TRUE(s.sys.quit_requested);
-  EXPECT_FALSE(s.sys.display_awake) << "the display may sleep again once the program is gone";
-  EXPECT_FALSE(p.FrmScrn().visible());
-  EXPECT_TRUE(p.FrmScrn().closed());
-  EXPECT_FALSE(p.FrmMain().Timer1.running());
-  EXPECT_EQ(s.settings_bytes(), "C:\\Pics\\\n\r\n0\n\r\n1\r\n");
+TEST_F(Lifecycle, FirstStartWithoutSettingsLeadsOnlyToTheDialog) {
+  launch();
+  EXPECT_EQ(intro().focused(), &intro().OKButton);
+  press_intro_ok();
+  EXPECT_FALSE(main_window().cmdstart.enabled());
+  EXPECT_TRUE(main_window().cmdsetting.enabled());
+  EXPECT_EQ(main_window().focused(), &main_window().cmdsetting);
+  EXPECT_FALSE(main_window().Timer1.running());
+  EXPECT_TRUE(messages().empty());
+  open_dialog();
+  EXPECT_EQ(dialog().focused(), &dialog().File1);
 }
 
-TEST(Lifecycle, ClosingTheIntroByOtherMeansEndsTheProgramWithoutSettings) {
-  UserSession s;
-  Program& p = s.start();
-  p.FrmIniMes().request_close();
-  EXPECT_TRUE(s.sys.quit_requested);
-  EXPECT_TRUE(p.FrmIniMes().closed());
-  EXPECT_FALSE(s.settings_bytes().has_value()) << "nothing was loaded, so nothing is written";
+TEST_F(Lifecycle, TheCloseWritesTheSettingsAndTheNextStartRestoresTheList) {
+  make_bitmaps("C:\\Pics", {"a.bmp"});
+  open_dialog();
+  go_to_folder("C:\\Pics");
+  add_all();
+  type_interval("4");
+  commit();
+  close();
+  EXPECT_EQ(settings_file(), settings_bytes("C:\\Pics\\", "0", "4"));
+
+  restart();
+  EXPECT_TRUE(main_window().cmdstart.enabled());
+  EXPECT_EQ(main_window().focused(), &main_window().cmdstart);
+  EXPECT_EQ(list_entries(), Names{"a.bmp"});
 }
 
-TEST(Lifecycle, AClosedProgramIgnoresLateClicksAndTicks) {
-  UserSession s;
-  s.put_picture("C:\\Pics\\a.bmp", 0x00FF00);
-  s.write_settings("C:\\Pics\\\n\r\n0\n\r\n1\r\n");
-  Program& p = s.start_to_main();
-  p.FrmMain().cmdstart.click();
-  s.close_main();
-  const auto written = s.settings_bytes();
+TEST_F(Lifecycle, ClosingWhileTheShowRunsWritesTheSettingsAndEndsIt) {
+  make_bitmaps("C:\\Pics", {"a.bmp", "b.bmp"});
+  write_settings(settings_bytes("C:\\Pics\\", "0", "1"));
+  start();
+  start_show();
+  ASSERT_TRUE(sys.display_awake);
+  close();
+  EXPECT_TRUE(sys.quit_requested);
+  EXPECT_FALSE(sys.display_awake) << "the display may sleep again once the program is gone";
+  EXPECT_TRUE(screen().closed());
+  EXPECT_FALSE(main_window().Timer1.running());
+  EXPECT_EQ(settings_file(), settings_bytes("C:\\Pics\\", "0", "1"));
+  // A close box clicked twice, a tick already on its way: nothing happens.
+  remove(settings_path());
+  close();
+  let_minutes_pass(1);
+  main_window().cmdsetting.click();
+  EXPECT_FALSE(settings_file().has_value());
+  EXPECT_TRUE(messages().empty());
+}
 
-  // A close box clicked twice, a tick that was already on its way: nothing happens.
-  p.FrmMain().request_close();
-  p.FrmMain().Timer1.tick();
-  p.FrmMain().cmdsetting.click();
-  EXPECT_EQ(s.settings_bytes(), written);
-  EXPECT_TRUE(s.sys.messages.empty());
-  EXPECT_FALSE(s.sys.display_awake);
+TEST_F(Lifecycle, ClosingTheIntroByOtherMeansEndsTheProgramWithoutSettings) {
+  launch();
+  intro().request_close();
+  EXPECT_TRUE(sys.quit_requested);
+  EXPECT_TRUE(intro().closed());
+  EXPECT_FALSE(settings_file().has_value()) << "nothing was loaded, so nothing is written";
+}
+
+// The picture area: one pixel left of and above the work area, two beyond its right edge,
+// 29 below its bottom edge; x1 = left - 1, width = right + 2 - x1 and so on.
+TEST_F(Lifecycle, ThePictureAreaIsPlacedFromTheWorkArea) {
+  const struct {
+    std::optional<platform::WorkArea> work_area;  // nullopt: the query fails
+    ui::Rect expected;
+  } rows[] = {
+      {std::nullopt, {-1, -1, 3, 30}},
+      {platform::WorkArea{0, 0, 1024, 740}, {-1, -1, 1027, 770}},
+      {platform::WorkArea{0, 30, 1280, 1024}, {-1, 29, 1283, 1024}},   // taskbar on top
+      {platform::WorkArea{60, 0, 1920, 1080}, {59, -1, 1863, 1110}},   // taskbar on the left
+      // Beyond 16 bits the place is held at the edge of the range instead of wrapping.
+      {platform::WorkArea{0, 0, 40000, 40000}, {-1, -1, 32767, 32767}},
+      {platform::WorkArea{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, {-32768, -32768, 32767, 32767}},
+  };
+  for (const auto& row : rows) {
+    sys.set_work_area(row.work_area);
+    restart();
+    const ui::Rect r = screen().Picture1.rect();
+    EXPECT_EQ((std::vector<int>{r.left, r.top, r.width, r.height}),
+              (std::vector<int>{row.expected.left, row.expected.top, row.expected.width,
+                                row.expected.height}));
+    EXPECT_FALSE(screen().visible());
+  }
 }
 
 }  // namespace
-}  // namespace torvane
+}  // namespace torvane::test

@@ -7,9 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "common/message_box.h"
 #include "common/text_number.h"
-#include "user_session.h"
 
 namespace torvane {
 namespace {
@@ -77,32 +75,6 @@ INSTANTIATE_TEST_SUITE_P(
                       WholeCase{"-32768.5", -32768}, WholeCase{"32767.5", std::nullopt},
                       WholeCase{"40000", std::nullopt}, WholeCase{"-32769", std::nullopt},
                       WholeCase{"1e400", std::nullopt}, WholeCase{"&HFFFF", std::nullopt}));
-
-// The interval check of the dialog's 設定 button, fed with texts whose number lies beyond
-// anything a double holds: the user gets the same warning as for any other bad interval.
-class IntervalBeyondRange : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(IntervalBeyondRange, IsRejectedByTheCommit) {
-  test::UserSession s;
-  s.put_picture("C:\\Pics\\a.bmp", 0xFF0000);
-  s.write_settings("C:\\Pics\\\n\r\n0\n\r\n5\r\n");
-  s.start_to_main();
-  s.open_dialog();
-  const auto before = s.state().PlayList;
-  s.dialog().minute.set_text(GetParam());
-  s.dialog().CmdOK.click();
-  ASSERT_EQ(s.sys.messages.size(), 1u);
-  EXPECT_EQ(s.sys.messages[0].text, messages::kIntervalInvalid);
-  EXPECT_EQ(s.sys.messages[0].title, messages::kCautionTitle);
-  EXPECT_EQ(s.dialog().minute.text(), "");
-  EXPECT_FALSE(s.dialog().CmdOK.enabled());
-  EXPECT_TRUE(s.dialog().visible());
-  EXPECT_EQ(s.state().PlayList, before);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, IntervalBeyondRange,
-                         ::testing::Values("1e400", "-1e400", "&H" + std::string(300, 'F'),
-                                           "1e-400"));
 
 }  // namespace
 }  // namespace torvane

@@ -11,7 +11,7 @@
 #include <iterator>
 #include <set>
 
-#include "bmp_builder.h"
+#include "support/bmp_writer.h"
 #include "image/bmp_decoder.h"
 
 namespace torvane::image {

@@ -7,7 +7,7 @@
 #include <climits>
 #include <functional>
 
-#include "bmp_builder.h"
+#include "support/bmp_writer.h"
 #include "image/bmp_decoder.h"
 
 namespace torvane::image {
@@ -19,16 +19,8 @@ using test::put32;
 
 // Offsets of header fields in a file with a 40-byte header.
 enum : std::size_t {
-  kOffBits = 10,
-  kHeaderSize = 14,
-  kWidth = 18,
-  kHeight = 22,
-  kPlanes = 26,
-  kBpp = 28,
-  kCompression = 30,
-  kSizeImage = 34,
-  kClrUsed = 46,
-  kMasks = 54,
+  kOffBits = 10, kHeaderSize = 14, kWidth = 18, kHeight = 22, kPlanes = 26, kBpp = 28,
+  kCompression = 30, kSizeImage = 34, kClrUsed = 46,
 };
 
 enum class Outcome { kError, kOk, kPartial };
@@ -40,10 +32,7 @@ struct Case {
   const char* error_part = "";  // expected in the error message
 };
 
-// Keeps test listings readable: the name says what the case is.
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 // 8 x 4 pictures: small, but wide enough for real rows.
 Bytes pal8() {
@@ -78,53 +67,43 @@ Bytes rle8(const Bytes& stream, int height = 4) {
   s.pixel_data = stream;
   return test::build_bmp(s);
 }
-Bytes with32(Bytes b, std::size_t at, std::uint32_t v) {
-  return put32(b, at, v), b;
+// An OS/2 2.x file of one row with a compression of its own.
+Bytes os2(int bpp, std::uint32_t compression, Bytes pixels, std::vector<std::uint32_t> palette = {}) {
+  test::BmpFields s;
+  s.header_size = 64, s.width = 8, s.height = 1, s.bpp = bpp, s.compression = compression;
+  s.palette = std::move(palette);
+  s.pixel_data = std::move(pixels);
+  return test::build_bmp(s);
 }
-Bytes with16(Bytes b, std::size_t at, std::uint32_t v) {
-  return put16(b, at, v), b;
-}
-Bytes cut(Bytes b, std::size_t n) {
-  return b.resize(n), b;
-}
+Bytes with32(Bytes b, std::size_t at, std::uint32_t v) { return put32(b, at, v), b; }
+Bytes with16(Bytes b, std::size_t at, std::uint32_t v) { return put16(b, at, v), b; }
+Bytes cut(Bytes b, std::size_t n) { return b.resize(n), b; }
 
 const std::uint32_t kInt32Min = 0x80000000u;
 
+// clang-format off
 const Case kCases[] = {
     // The container.
     {"empty_file", [] { return Bytes{}; }, Outcome::kError, "too short"},
     {"only_file_header", [] { return cut(pal8(), 14); }, Outcome::kError, "too short"},
-    {"wrong_signature",
-     [] {
-       auto b = pal8();
-       b[1] = 'A';
-       return b;
-     },
-     Outcome::kError, "signature"},
-    {"header_size_zero", [] { return with32(pal8(), kHeaderSize, 0); }, Outcome::kError,
-     "header size"},
-    {"header_size_66", [] { return with32(pal8(), kHeaderSize, 66); }, Outcome::kError,
-     "header size"},
-    {"header_size_near_4g", [] { return with32(pal8(), kHeaderSize, 0xFFFFFFF0u); },
-     Outcome::kError, "inside the bitmap header"},
-    {"file_ends_in_header", [] { return cut(pal8(), 40); }, Outcome::kError,
+    {"wrong_signature", [] { auto b = pal8(); b[1] = 'A'; return b; }, Outcome::kError, "signature"},
+    {"header_size_zero", [] { return with32(pal8(), kHeaderSize, 0); }, Outcome::kError, "header size"},
+    {"header_size_66", [] { return with32(pal8(), kHeaderSize, 66); }, Outcome::kError, "header size"},
+    {"header_size_near_4g", [] { return with32(pal8(), kHeaderSize, 0xFFFFFFF0u); }, Outcome::kError,
      "inside the bitmap header"},
+    {"file_ends_in_header", [] { return cut(pal8(), 40); }, Outcome::kError, "inside the bitmap header"},
     {"lying_file_and_image_sizes_are_ignored",
      [] { return with32(with32(pal8(), 2, 0xFFFFFFFFu), kSizeImage, 0xFFFFFFFFu); }, Outcome::kOk},
     {"odd_planes_are_ignored", [] { return with16(pal8(), kPlanes, 30000); }, Outcome::kOk},
     // Dimensions.
     {"width_zero", [] { return with32(pal8(), kWidth, 0); }, Outcome::kError, "width"},
-    {"width_negative", [] { return with32(pal8(), kWidth, 0xFFFFFFF8u); }, Outcome::kError,
-     "width"},
+    {"width_negative", [] { return with32(pal8(), kWidth, 0xFFFFFFF8u); }, Outcome::kError, "width"},
     {"width_int32_min", [] { return with32(pal8(), kWidth, kInt32Min); }, Outcome::kError, "width"},
     {"height_zero", [] { return with32(pal8(), kHeight, 0); }, Outcome::kError, "height"},
-    {"height_int32_min", [] { return with32(pal8(), kHeight, kInt32Min); }, Outcome::kError,
-     "height"},
+    {"height_int32_min", [] { return with32(pal8(), kHeight, kInt32Min); }, Outcome::kError, "height"},
     {"huge_width_and_height_fill_only_the_area",
-     [] { return with32(with32(rgb(32), kWidth, 0x7FFFFFFF), kHeight, 0x7FFFFFFF); },
-     Outcome::kPartial},
-    {"huge_top_down",
-     [] { return with32(with32(rgb(24), kWidth, 0x7FFFFFFF), kHeight, 0x80000001u); },
+     [] { return with32(with32(rgb(32), kWidth, 0x7FFFFFFF), kHeight, 0x7FFFFFFF); }, Outcome::kPartial},
+    {"huge_top_down", [] { return with32(with32(rgb(24), kWidth, 0x7FFFFFFF), kHeight, 0x80000001u); },
      Outcome::kPartial},
     // Depth and compression.
     {"bpp_zero", [] { return with16(pal8(), kBpp, 0); }, Outcome::kError, "bit depth"},
@@ -133,96 +112,40 @@ const Case kCases[] = {
     {"bpp_64", [] { return with16(rgb(32), kBpp, 64); }, Outcome::kError, "64-bit"},
     {"jpeg", [] { return with32(rgb(24), kCompression, 4); }, Outcome::kError, "JPEG"},
     {"png", [] { return with32(rgb(24), kCompression, 5); }, Outcome::kError, "PNG"},
-    {"cmyk_compression", [] { return with32(rgb(24), kCompression, 11); }, Outcome::kError,
-     "compression"},
-    {"os2_huffman",
-     [] {
-       test::BmpFields s;
-       s.header_size = 64, s.width = 8, s.height = 1, s.bpp = 1, s.compression = 3;
-       s.palette = {0, 0xFFFFFF};
-       s.pixel_data = {0, 0, 0, 0};
-       return test::build_bmp(s);
-     },
-     Outcome::kError, "Huffman"},
-    {"os2_rle24",
-     [] {
-       test::BmpFields s;
-       s.header_size = 64, s.width = 8, s.height = 1, s.bpp = 24, s.compression = 4;
-       s.pixel_data = {0, 1};
-       return test::build_bmp(s);
-     },
-     Outcome::kError, "RLE24"},
-    {"rle8_with_4_bits",
-     [] {
-       return with16(rle8({0, 1}), kBpp, 4);
-     },
-     Outcome::kError, "RLE8"},
+    {"cmyk_compression", [] { return with32(rgb(24), kCompression, 11); }, Outcome::kError, "compression"},
+    {"os2_huffman", [] { return os2(1, 3, {0, 0, 0, 0}, {0, 0xFFFFFF}); }, Outcome::kError, "Huffman"},
+    {"os2_rle24", [] { return os2(24, 4, {0, 1}); }, Outcome::kError, "RLE24"},
+    {"rle8_with_4_bits", [] { return with16(rle8({0, 1}), kBpp, 4); }, Outcome::kError, "RLE8"},
     {"rle4_with_8_bits", [] { return with32(pal8(), kCompression, 2); }, Outcome::kError, "RLE4"},
-    {"rle_top_down",
-     [] {
-       return with32(rle8({0, 1}), kHeight, 0xFFFFFFFCu);
-     },
-     Outcome::kError, "top-down"},
+    {"rle_top_down", [] { return with32(rle8({0, 1}), kHeight, 0xFFFFFFFCu); }, Outcome::kError, "top-down"},
     {"bitfields_with_24_bits", [] { return with16(rgb(32, 3, 0xFF0000, 0xFF00, 0xFF), kBpp, 24); },
      Outcome::kError, "16 or 32"},
     // Colour masks.
     {"masks_all_zero", [] { return rgb(16, 3, 0, 0, 0); }, Outcome::kError, "zero"},
-    {"mask_not_contiguous", [] { return rgb(16, 3, 0xF00F, 0x0F0, 0); }, Outcome::kError,
-     "run of bits"},
-    {"mask_wider_than_16_bits", [] { return rgb(16, 3, 0x1F0000, 0x7E0, 0x1F); }, Outcome::kError,
-     "wider"},
+    {"mask_not_contiguous", [] { return rgb(16, 3, 0xF00F, 0x0F0, 0); }, Outcome::kError, "run of bits"},
+    {"mask_wider_than_16_bits", [] { return rgb(16, 3, 0x1F0000, 0x7E0, 0x1F); }, Outcome::kError, "wider"},
     {"masks_overlapping", [] { return rgb(32, 3, 0xFFFFFFFF, 0xFFFF, 0xF0); }, Outcome::kOk},
-    {"masks_cut_off", [] { return cut(rgb(16, 3, 0xF800, 0x7E0, 0x1F), 60); }, Outcome::kError,
-     "masks"},
+    {"masks_cut_off", [] { return cut(rgb(16, 3, 0xF800, 0x7E0, 0x1F), 60); }, Outcome::kError, "masks"},
     // Offsets.
-    {"offset_inside_header", [] { return with32(pal8(), kOffBits, 20); }, Outcome::kError,
-     "inside the header"},
+    {"offset_inside_header", [] { return with32(pal8(), kOffBits, 20); }, Outcome::kError, "inside the header"},
     {"offset_inside_masks", [] { return with32(rgb(16, 3, 0xF800, 0x7E0, 0x1F), kOffBits, 60); },
      Outcome::kError, "inside the header"},
-    {"offset_past_end", [] { return with32(pal8(), kOffBits, 100000); }, Outcome::kError,
-     "past the end"},
-    {"offset_near_4g", [] { return with32(pal8(), kOffBits, 0xFFFFFFFFu); }, Outcome::kError,
-     "past the end"},
-    {"offset_at_end",
-     [] {
-       auto b = pal8();
-       return with32(b, kOffBits, static_cast<std::uint32_t>(b.size()));
-     },
+    {"offset_past_end", [] { return with32(pal8(), kOffBits, 100000); }, Outcome::kError, "past the end"},
+    {"offset_near_4g", [] { return with32(pal8(), kOffBits, 0xFFFFFFFFu); }, Outcome::kError, "past the end"},
+    {"offset_at_end", [] { auto b = pal8(); return with32(b, kOffBits, static_cast<std::uint32_t>(b.size())); },
      Outcome::kError, "past the end"},
-    {"offset_inside_palette_shortens_it", [] { return with32(pal8(), kOffBits, 54 + 8); },
-     Outcome::kOk},
+    {"offset_inside_palette_shortens_it", [] { return with32(pal8(), kOffBits, 54 + 8); }, Outcome::kOk},
     // Palettes.
     {"clr_used_beyond_depth", [] { return with32(pal8(), kClrUsed, 0xFFFFFFFFu); }, Outcome::kOk},
     // Pixel data.
-    {"truncated_pixels",
-     [] {
-       auto b = pal8();
-       return cut(b, b.size() - 11);
-     },
-     Outcome::kPartial},
-    {"one_pixel_byte",
-     [] {
-       auto b = pal8();
-       return cut(b, 54 + 16 + 1);
-     },
-     Outcome::kPartial},
+    {"truncated_pixels", [] { auto b = pal8(); return cut(b, b.size() - 11); }, Outcome::kPartial},
+    {"one_pixel_byte", [] { return cut(pal8(), 54 + 16 + 1); }, Outcome::kPartial},
     {"rle_stream_empty", [] { return rle8({}); }, Outcome::kError, "past the end"},
-    {"rle_long_run",
-     [] {
-       return rle8({255, 1, 0, 255, 0, 0, 1});
-     },
-     Outcome::kPartial},
-    {"rle_deltas_past_everything",
-     [] {
-       return rle8({0, 2, 255, 255, 0, 2, 255, 255, 0, 1});
-     },
-     Outcome::kOk},
-    {"rle_huge_height",
-     [] {
-       return with32(rle8({4, 1, 0, 1}), kHeight, 0x7FFFFFFF);
-     },
-     Outcome::kOk},
+    {"rle_long_run", [] { return rle8({255, 1, 0, 255, 0, 0, 1}); }, Outcome::kPartial},
+    {"rle_deltas_past_everything", [] { return rle8({0, 2, 255, 255, 0, 2, 255, 255, 0, 1}); }, Outcome::kOk},
+    {"rle_huge_height", [] { return with32(rle8({4, 1, 0, 1}), kHeight, 0x7FFFFFFF); }, Outcome::kOk},
 };
+// clang-format on
 
 class BmpHostile : public ::testing::TestWithParam<Case> {};
 

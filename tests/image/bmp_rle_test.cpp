@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "bmp_builder.h"
+#include "support/bmp_writer.h"
 #include "image/bmp_decoder.h"
 
 namespace torvane::image {
@@ -109,9 +109,7 @@ struct FormCase {
   std::vector<std::vector<int>> screen;
 };
 
-void PrintTo(const FormCase& c, std::ostream* os) {
-  *os << c.name;
-}
+void PrintTo(const FormCase& c, std::ostream* os) { *os << c.name; }
 
 class BmpRleForm : public ::testing::TestWithParam<FormCase> {};
 
@@ -127,95 +125,28 @@ TEST_P(BmpRleForm, KeepsIndicesWhereTheBackgroundHasAnEntry) {
   expect_screen(pic, c.screen, c.background, c.entries < 0 ? 256 : c.entries);
 }
 
+// clang-format off
 const FormCase kForms[] = {
     {"full_palette_with_skips", 8, -1, kBg, 6, 4, kRle8Stream, 32, false, kRle8Screen},
-    {"full_palette_without_skips",
-     8,
-     -1,
-     kBg,
-     3,
-     2,
-     {3, 1, 0, 0, 0, 3, 250, 251, 252, 0, 0, 1},
-     8,
-     false,
+    {"full_palette_without_skips", 8, -1, kBg, 3, 2, {3, 1, 0, 0, 0, 3, 250, 251, 252, 0, 0, 1}, 8, false,
      {{250, 251, 252}, {1, 1, 1}}},
-    {"full_palette_holding_the_background", 8, -1, colour(200), 6, 4, kRle8Stream, 8, false,
-     kRle8Screen},
+    {"full_palette_holding_the_background", 8, -1, colour(200), 6, 4, kRle8Stream, 8, false, kRle8Screen},
     {"short_palette_with_skips", 8, 10, kBg, 6, 4, kRle8Stream, 8, false, kRle8Screen},
     // Index 255 is past the palette, so black, and the background has no other entry.
-    {"short_palette_with_skips_and_a_run_of_255",
-     8,
-     10,
-     kBg,
-     4,
-     2,
-     {2, 255, 0, 0, 0, 1},
-     32,
-     false,
+    {"short_palette_with_skips_and_a_run_of_255", 8, 10, kBg, 4, 2, {2, 255, 0, 0, 0, 1}, 32, false,
      {{-1, -1, -1, -1}, {255, 255, -1, -1}}},
-    {"short_palette_with_skips_and_255_in_an_absolute_run",
-     8,
-     10,
-     kBg,
-     4,
-     2,
-     {0, 3, 7, 255, 8, 0, 0, 0, 0, 1},
-     32,
-     false,
-     {{-1, -1, -1, -1}, {7, 255, 8, -1}}},
-    {"short_palette_with_255_but_no_skips",
-     8,
-     10,
-     kBg,
-     2,
-     1,
-     {2, 255, 0, 1},
-     8,
-     false,
-     {{255, 255}}},
+    {"short_palette_with_skips_and_255_in_an_absolute_run", 8, 10, kBg, 4, 2, {0, 3, 7, 255, 8, 0, 0, 0, 0, 1},
+     32, false, {{-1, -1, -1, -1}, {7, 255, 8, -1}}},
+    {"short_palette_with_255_but_no_skips", 8, 10, kBg, 2, 1, {2, 255, 0, 1}, 8, false, {{255, 255}}},
     // A free entry is black already, so a black background shares it with index 255.
-    {"black_background_shares_a_free_entry",
-     8,
-     10,
-     0,
-     4,
-     2,
-     {0, 3, 7, 255, 8, 0, 0, 0, 0, 1},
-     8,
-     false,
+    {"black_background_shares_a_free_entry", 8, 10, 0, 4, 2, {0, 3, 7, 255, 8, 0, 0, 0, 0, 1}, 8, false,
      {{-1, -1, -1, -1}, {7, 255, 8, -1}}},
-    {"short_palette_stream_ends_early",
-     8,
-     10,
-     kBg,
-     3,
-     2,
-     {3, 4},
-     8,
-     true,
-     {{-1, -1, -1}, {4, 4, 4}}},
-    {"full_palette_stream_ends_early",
-     8,
-     -1,
-     kBg,
-     3,
-     2,
-     {3, 4},
-     32,
-     true,
-     {{-1, -1, -1}, {4, 4, 4}}},
+    {"short_palette_stream_ends_early", 8, 10, kBg, 3, 2, {3, 4}, 8, true, {{-1, -1, -1}, {4, 4, 4}}},
+    {"full_palette_stream_ends_early", 8, -1, kBg, 3, 2, {3, 4}, 32, true, {{-1, -1, -1}, {4, 4, 4}}},
     // RLE4 indices never reach past entry 15, so entry 255 is always free.
-    {"rle4_with_skips",
-     4,
-     -1,
-     kBg,
-     4,
-     2,
-     {0, 2, 1, 1, 2, 0x12, 0, 1},
-     8,
-     false,
-     {{-1, 1, 2, -1}, {-1, -1, -1, -1}}},
+    {"rle4_with_skips", 4, -1, kBg, 4, 2, {0, 2, 1, 1, 2, 0x12, 0, 1}, 8, false, {{-1, 1, 2, -1}, {-1, -1, -1, -1}}},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Palettes, BmpRleForm, ::testing::ValuesIn(kForms),
                          [](const auto& tp) { return std::string(tp.param.name); });
@@ -364,10 +295,7 @@ struct RleDamage {
   std::vector<std::vector<int>> screen;
 };
 
-// Keeps test listings readable: the name says what the case is.
-void PrintTo(const RleDamage& c, std::ostream* os) {
-  *os << c.name;
-}
+void PrintTo(const RleDamage& c, std::ostream* os) { *os << c.name; }
 
 class BmpRleDamage : public ::testing::TestWithParam<RleDamage> {};
 
@@ -380,23 +308,12 @@ TEST_P(BmpRleDamage, ShowsWhatWasDrawn) {
   expect_screen(pic, d.screen);
 }
 
+// clang-format off
 const RleDamage kDamage[] = {
     // Runs never wrap into the next row: the excess is dropped up to the end of line.
-    {"run_past_row_end",
-     8,
-     4,
-     2,
-     {6, 1, 0, 3, 7, 7, 7, 0, 0, 0, 4, 2, 0, 1},
-     false,
-     {{2, 2, 2, 2}, {1, 1, 1, 1}}},
+    {"run_past_row_end", 8, 4, 2, {6, 1, 0, 3, 7, 7, 7, 0, 0, 0, 4, 2, 0, 1}, false, {{2, 2, 2, 2}, {1, 1, 1, 1}}},
     {"rle4_absolute_past_row_end", 4, 3, 1, {0, 5, 0x12, 0x34, 0x50, 0, 0, 1}, false, {{1, 2, 3}}},
-    {"delta_past_row_end",
-     8,
-     4,
-     2,
-     {0, 2, 9, 0, 2, 5, 0, 0, 1, 3, 0, 1},
-     false,
-     {{3, -1, -1, -1}, {-1, -1, -1, -1}}},
+    {"delta_past_row_end", 8, 4, 2, {0, 2, 9, 0, 2, 5, 0, 0, 1, 3, 0, 1}, false, {{3, -1, -1, -1}, {-1, -1, -1, -1}}},
     {"delta_past_top_ends_picture", 8, 2, 2, {2, 4, 0, 2, 0, 200, 2, 5}, false, {{-1, -1}, {4, 4}}},
     {"no_end_marker", 8, 3, 2, {3, 4}, true, {{-1, -1, -1}, {4, 4, 4}}},
     {"end_of_line_after_top_row_needs_no_marker", 8, 1, 1, {1, 4, 0, 0}, false, {{4}}},
@@ -406,6 +323,7 @@ const RleDamage kDamage[] = {
     {"rle4_file_ends_inside_absolute_run", 4, 5, 1, {0, 5, 0x12}, true, {{1, 2, -1, -1, -1}}},
     {"end_marker_first", 8, 2, 2, {0, 1, 3, 3}, false, {{-1, -1}, {-1, -1}}},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Hostile, BmpRleDamage, ::testing::ValuesIn(kDamage),
                          [](const auto& tp) { return std::string(tp.param.name); });

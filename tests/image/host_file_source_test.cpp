@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "image/bmp_decoder.h"
+#include "support/bmp_writer.h"
 
 namespace torvane::platform {
 namespace {
@@ -62,10 +63,11 @@ TEST_F(HostFileSourceTest, MissingFilesAndDirectoriesAreRefused) {
 
 TEST_F(HostFileSourceTest, DecodesAPictureFromDisk) {
   // A 2 x 1 24-bit picture: blue, red.
-  std::vector<std::uint8_t> bmp = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
-                                   0,   0,   0,  2, 0, 0, 0, 1, 0, 0, 0,  1, 0, 24, 0};
-  bmp.resize(54);
-  for (std::uint8_t b : {255, 0, 0, 0, 0, 255, 0, 0}) bmp.push_back(b);
+  test::BmpFields f;
+  f.width = 2;
+  f.height = 1;
+  f.pixel_data = test::pack_rows({0x0000FF, 0xFF0000}, 2, 1, 24, false);
+  const test::Bytes bmp = test::build_bmp(f);
   auto src = HostFileSource::open(write("p.bmp", bmp).string());
   ASSERT_TRUE(src);
   image::Picture pic;

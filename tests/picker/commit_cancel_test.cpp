@@ -3,151 +3,133 @@
 
 #include <functional>
 
-#include "common/message_box.h"
-#include "picker/play_order.h"
 #include "support/program_fixture.h"
 
 namespace torvane::test {
 namespace {
 
-const Message kIntervalInvalid{std::string(messages::kIntervalInvalid),
-                               std::string(messages::kCautionTitle)};
-const Message kDriveNotReady{std::string(messages::kDriveNotReady),
-                             std::string(messages::kReadErrorTitle)};
-const Message kSavedFolderGone{std::string(picker::kSavedFolderGone),
-                               std::string(messages::kCautionTitle)};
-
 const Names kPics{"p0.bmp", "p1.bmp", "p2.bmp"};
 const Names kPicPaths{"C:\\Pics\\p0.bmp", "C:\\Pics\\p1.bmp", "C:\\Pics\\p2.bmp"};
 
 class Leaving : public ProgramFixture {
- protected:
-  // The dialog open on C:\Pics, its three files in the list, interval "3".
+ public:
+  // The dialog open on C:\Pics, its three files in the list.
   void three_entries() {
     make_bitmaps("C:\\Pics", kPics);
     open_dialog();
     go_to_folder("C:\\Pics");
-    dialog().cmdAddAll.click();
+    add_all();
     ASSERT_EQ(list_entries(), kPics);
   }
-  // TorVan.ini as the program writes it: folder with "\", random option, interval.
-  void write_settings(std::string_view folder, std::string_view minute) {
-    write_file(std::string(sys.program_folder()) + "\\TorVan.ini",
-               std::string(folder) + "\n\r\n0\n\r\n" + std::string(minute) + "\r\n");
-  }
-  bool main_visible() { return main_window().visible(); }
 };
 
 // ---- The interval check ---------------------------------------------------------------
 
-class AcceptedInterval : public Leaving, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(AcceptedInterval, CommitsTheListInOrderAndReturnsToTheMainWindow) {
+TEST_F(Leaving, AnAcceptedIntervalCommitsTheListInOrderAndReturnsToTheMainWindow) {
   three_entries();
-  type_interval(GetParam());
-  ASSERT_TRUE(dialog().CmdOK.enabled());
-  dialog().CmdOK.click();
-
-  EXPECT_TRUE(messages().empty());
-  Names expected = kPicPaths;
-  expected.push_back("");
-  EXPECT_EQ(play_list(), expected);
-  EXPECT_EQ(state().ShuffleList, Names(4, ""));
-  EXPECT_TRUE(main_visible());
-  EXPECT_FALSE(dialog().visible());
-  // The text stays as typed; nothing else in the dialog moves.
-  EXPECT_EQ(dialog().minute.text(), GetParam());
-  EXPECT_EQ(list_entries(), kPics);
-  EXPECT_TRUE(dialog().CmdOK.enabled());
-  EXPECT_TRUE(main_window().cmdstart.enabled());
+  for (const char* text : {"1", "60", "30", " 7", "5分", "1.5", "1e1", "&H3C", "6 0"}) {
+    SCOPED_TRACE(text);
+    open_dialog();
+    type_interval(text);
+    select_list_entries({0});
+    dialog().File1.click(0);
+    DialogLook expected = dialog_look();
+    ASSERT_TRUE(expected.ok && expected.add && expected.add_all && expected.del);
+    commit();
+    expected.visible = false;
+    EXPECT_EQ(dialog_look(), expected) << "the text stays as typed; no button changes";
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(play_list(), (Names{kPicPaths[0], kPicPaths[1], kPicPaths[2], ""}));
+    EXPECT_TRUE(main_window().visible());
+    EXPECT_FALSE(dialog().visible());
+    EXPECT_TRUE(main_window().cmdstart.enabled());
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, AcceptedInterval,
-                         ::testing::Values("1", "60", "30", " 7", "5分", "1.5", "1e1", "&H3C",
-                                           "6 0"));
-
-class RejectedInterval : public Leaving, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(RejectedInterval, EmptiesTheFieldAndKeepsTheDialogOpen) {
+TEST_F(Leaving, ARejectedIntervalEmptiesTheFieldAndKeepsTheDialogOpen) {
   three_entries();
-  const Names play_before = play_list();
-  type_interval(GetParam());
-  ASSERT_TRUE(dialog().CmdOK.enabled());
-  DialogLook at_message;
-  sys.on_message = [&](const Message&) { at_message = dialog_look(); };
-
-  dialog().CmdOK.click();
-
-  EXPECT_EQ(messages(), std::vector<Message>{kIntervalInvalid});
-  // The field is emptied and 設定 is off before the box comes up.
-  EXPECT_EQ(at_message.minute, "");
-  EXPECT_FALSE(at_message.ok);
-  EXPECT_EQ(dialog().minute.text(), "");
-  EXPECT_FALSE(dialog().CmdOK.enabled());
-  EXPECT_TRUE(dialog().visible());
-  EXPECT_FALSE(main_visible());
-  EXPECT_EQ(play_list(), play_before);
-  EXPECT_EQ(list_entries(), kPics);
+  const std::string beyond_double = "&H" + std::string(300, 'F');
+  for (const std::string text : {"", "   ", "0", "61", "60.5", "0.5", "-3", "abc", "５", "1e400",
+                                 "-1e400", "1e-400", "&H", "0.99999", beyond_double.c_str()}) {
+    SCOPED_TRACE(text);
+    sys.messages.clear();
+    const Names play_before = play_list();
+    type_interval(text);
+    dialog().CmdOK.set_enabled(true);
+    DialogLook at_message;
+    sys.on_message = [&](const Message&) { at_message = dialog_look(); };
+    commit();
+    sys.on_message = nullptr;
+    EXPECT_EQ(messages(), std::vector<Message>{kIntervalInvalid});
+    // The field is emptied and 設定 is off before the box comes up.
+    EXPECT_EQ(at_message.minute, "");
+    EXPECT_FALSE(at_message.ok);
+    EXPECT_EQ(dialog().minute.text(), "");
+    EXPECT_FALSE(dialog().CmdOK.enabled());
+    EXPECT_TRUE(dialog().visible());
+    EXPECT_FALSE(main_window().visible());
+    EXPECT_EQ(play_list(), play_before);
+    EXPECT_EQ(list_entries(), kPics);
+  }
   // Typing again is what brings 設定 back.
   type_interval("5");
   EXPECT_TRUE(dialog().CmdOK.enabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, RejectedInterval,
-                         ::testing::Values("", "   ", "0", "61", "60.5", "0.5", "-3", "abc", "５",
-                                           "1e400", "&H", "0.99999"));
-
 TEST_F(Leaving, AnEmptyListWithAValidIntervalCommitsJustTheEndMarker) {
   three_entries();
-  dialog().List1.click(0);
-  dialog().List1.shift_click(2);
-  dialog().CmdDelfromlist.click();
-  ASSERT_TRUE(dialog().CmdOK.enabled());
-  dialog().CmdOK.click();
+  select_list_entries({0, 1, 2});
+  delete_selected();
+  ASSERT_FALSE(main_window().cmdstart.enabled());
+  commit();
   EXPECT_EQ(play_list(), Names{""});
-  EXPECT_TRUE(main_visible());
+  EXPECT_TRUE(main_window().visible());
   EXPECT_FALSE(dialog().visible());
-  EXPECT_FALSE(main_window().cmdstart.enabled());
+  EXPECT_FALSE(main_window().cmdstart.enabled()) << "a commit leaves スタート alone";
 }
 
 // ---- Cancel -----------------------------------------------------------------------------
 
-TEST_F(Leaving, CancelAfterAdditionsPutsBackTheListOfTheLastOpening) {
+TEST_F(Leaving, CancelPutsBackTheListOfTheLastOpeningAndLeavesThePlayOrder) {
   make_bitmaps("C:\\Pics", kPics);
   open_dialog();
   go_to_folder("C:\\Pics");
   select_files({"p0.bmp", "p1.bmp"});
-  dialog().CmdAddtoList.click();
-  dialog().CmdOK.click();
+  add();
+  commit();
   const Names committed = play_list();
 
   open_dialog();
   select_files({"p2.bmp", "p0.bmp"});
-  dialog().CmdAddtoList.click();
+  add();
   ASSERT_EQ(dialog().List1.count(), 4);
-  dialog().CmdCancel.click();
-
+  cancel();
   EXPECT_EQ(list_entries(), (Names{"p0.bmp", "p1.bmp"}));
   EXPECT_EQ(file_list(), (Names{"C:\\Pics\\p0.bmp", "C:\\Pics\\p1.bmp"}));
   EXPECT_EQ(play_list(), committed);
   EXPECT_FALSE(dialog().visible());
-  EXPECT_TRUE(main_visible());
+  EXPECT_TRUE(main_window().visible());
   EXPECT_TRUE(main_window().cmdstart.enabled());
   EXPECT_TRUE(messages().empty());
 
-  // Committing now plays exactly the restored entries.
+  // The second opening's snapshot holds the restored state: committing plays exactly it.
   open_dialog();
-  dialog().CmdOK.click();
+  select_list_entries({0, 1});
+  delete_selected();
+  cancel();
+  open_dialog();
+  commit();
   EXPECT_EQ(play_list(), (Names{"C:\\Pics\\p0.bmp", "C:\\Pics\\p1.bmp", ""}));
 }
 
 TEST_F(Leaving, OpeningAndCancellingChangesNothing) {
   three_entries();
-  select_list_entries({1});
-  dialog().CmdOK.click();
+  click_random();
+  commit();
   open_dialog();
+  select_list_entries({1});
   DialogLook before = dialog_look();
-  dialog().CmdCancel.click();
+  cancel();
   DialogLook after = dialog_look();
   EXPECT_FALSE(after.visible);
   after.visible = true;
@@ -156,31 +138,27 @@ TEST_F(Leaving, OpeningAndCancellingChangesNothing) {
   EXPECT_EQ(after, before);
 }
 
-TEST_F(Leaving, CancelAfterDeletingEverythingRestoresAllAndStart) {
+TEST_F(Leaving, CancelSetsStartByWhetherTheListIsEmpty) {
   three_entries();
-  dialog().CmdOK.click();
+  commit();
   open_dialog();
-  dialog().List1.click(0);
-  dialog().List1.shift_click(2);
-  dialog().CmdDelfromlist.click();
+  select_list_entries({0, 1, 2});
+  delete_selected();
   ASSERT_FALSE(main_window().cmdstart.enabled());
-  dialog().CmdCancel.click();
+  cancel();
   EXPECT_EQ(list_entries(), kPics);
   EXPECT_EQ(file_list(), kPicPaths);
   EXPECT_TRUE(main_window().cmdstart.enabled());
-}
 
-TEST_F(Leaving, CancelOfAdditionsToAnEmptyListSwitchesStartOff) {
-  make_bitmaps("C:\\Pics", kPics);
+  restart(true);
   open_dialog();
   go_to_folder("C:\\Pics");
-  dialog().cmdAddAll.click();
+  add_all();
   ASSERT_TRUE(main_window().cmdstart.enabled());
-  dialog().CmdCancel.click();
+  cancel();
   EXPECT_TRUE(list_entries().empty());
   EXPECT_FALSE(main_window().cmdstart.enabled());
-  // The folder too goes back to where the dialog was opened.
-  EXPECT_EQ(dialog().Dir1.path(), "C:\\");
+  EXPECT_EQ(dialog().Dir1.path(), "C:\\") << "the folder goes back to where the dialog opened";
 }
 
 TEST_F(Leaving, EachOpeningTakesANewSnapshot) {
@@ -188,68 +166,67 @@ TEST_F(Leaving, EachOpeningTakesANewSnapshot) {
   make_bitmaps("D:\\Elsewhere", {"e.bmp"});
   open_dialog();
   go_to_folder("D:\\Elsewhere");
-  dialog().cmdAddAll.click();
+  add_all();
   type_interval("12");
-  dialog().ChkRandom.click();
-  dialog().CmdOK.click();
+  click_random();
+  commit();
 
   open_dialog();
   go_to_folder("C:\\Pics");
-  dialog().cmdAddAll.click();
+  add_all();
   type_interval("20");
-  dialog().ChkRandom.click();
-  dialog().CmdCancel.click();
-
+  click_random();
+  cancel();
   EXPECT_EQ(list_entries(), Names{"e.bmp"});
   EXPECT_EQ(file_list(), Names{"D:\\Elsewhere\\e.bmp"});
+  EXPECT_EQ(dialog().Drive1.drive(), "d: [DATA]");
   EXPECT_EQ(dialog().Dir1.path(), "D:\\Elsewhere");
   EXPECT_EQ(dialog().minute.text(), "12");
   EXPECT_EQ(dialog().ChkRandom.value(), 1);
 }
 
-// The interval of a settings file comes back into the snapshot as it stands, valid or not.
-struct SavedIntervalRow {
-  const char* name;
-  const char* settings_minute;
-  const char* folder;          // the folder line of the settings file
-  const char* minute_at_open;  // what start-up left in the field
-};
-void PrintTo(const SavedIntervalRow& row, std::ostream* os) { *os << row.name; }
-
-class CancelRestoresInterval : public Leaving,
-                               public ::testing::WithParamInterface<SavedIntervalRow> {};
-
-TEST_P(CancelRestoresInterval, ExactlyAsItWas) {
-  const SavedIntervalRow& row = GetParam();
+// The interval comes back exactly as it was, valid or not, and setting it back runs its
+// change reaction (設定 on when the list has entries); the play order stays.
+TEST_F(Leaving, CancelRestoresTheIntervalExactly) {
+  const struct {
+    const char* settings_minute;
+    const char* folder;          // the folder line of the settings file
+    const char* minute_at_open;  // what start-up left in the field
+  } rows[] = {{"abc", "C:\\Empty\\", "abc"}, {"", "C:\\Empty\\", ""}, {"99", "C:\\Empty\\", "99"},
+              {"0", "C:\\Pics\\", ""}};  // start-up's commit refused "0" and emptied the field
   make_bitmaps("C:\\Pics", kPics);
   make_folder("C:\\Empty");
-  write_settings(row.folder, row.settings_minute);
-  start();
-  sys.messages.clear();  // start-up's own warning about the interval, if any
-  const Names play_before = play_list();
-  open_dialog();
-  ASSERT_EQ(dialog().minute.text(), row.minute_at_open);
-  const bool has_entries = dialog().List1.count() != 0;
-  type_interval("12");
-  dialog().CmdOK.set_enabled(false);
-
-  dialog().CmdCancel.click();
-
-  EXPECT_EQ(dialog().minute.text(), row.minute_at_open);
-  EXPECT_EQ(play_list(), play_before);
-  // Setting the text back ran its change reaction.
-  EXPECT_EQ(dialog().CmdOK.enabled(), has_entries);
-  EXPECT_TRUE(messages().empty());
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.settings_minute);
+    if (running()) close();
+    write_settings(settings_bytes(row.folder, "0", row.settings_minute));
+    start();
+    sys.messages.clear();
+    const Names play_before = play_list();
+    open_dialog();
+    ASSERT_EQ(dialog().minute.text(), row.minute_at_open);
+    type_interval("12");
+    dialog().CmdOK.set_enabled(false);
+    cancel();
+    EXPECT_EQ(dialog().minute.text(), row.minute_at_open);
+    EXPECT_EQ(play_list(), play_before);
+    EXPECT_EQ(dialog().CmdOK.enabled(), dialog().List1.count() != 0);
+    EXPECT_TRUE(messages().empty());
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CancelRestoresInterval,
-    ::testing::Values(SavedIntervalRow{"NotANumber", "abc", "C:\\Empty\\", "abc"},
-                      SavedIntervalRow{"Empty", "", "C:\\Empty\\", ""},
-                      SavedIntervalRow{"TooLarge", "99", "C:\\Empty\\", "99"},
-                      // Start-up's commit refused "0" and emptied the field.
-                      SavedIntervalRow{"RefusedAtStartUp", "0", "C:\\Pics\\", ""}),
-    [](const auto& row_info) { return std::string(row_info.param.name); });
+// Setting the interval back to the text it already holds is no change and raises nothing:
+// 設定, switched off by a refused commit, stays off.
+TEST_F(Leaving, CancelLeavesOkAloneWhenTheIntervalIsTheSame) {
+  make_bitmaps("C:\\Pics", kPics);
+  write_settings(settings_bytes("C:\\Pics\\", "0", "0"));
+  start();  // start-up refuses "0": the field is empty, 設定 on
+  open_dialog();
+  commit();  // refused again; the field was empty already
+  ASSERT_FALSE(dialog().CmdOK.enabled());
+  cancel();
+  EXPECT_FALSE(dialog().CmdOK.enabled());
+}
 
 TEST_F(Leaving, CancelSetsTheDriveBeforeTheFolder) {
   make_bitmaps("D:\\Pics", {"d1.bmp", "d2.bmp"});
@@ -259,14 +236,12 @@ TEST_F(Leaving, CancelSetsTheDriveBeforeTheFolder) {
   sys.set_drive_current_folder('D', "D:\\Other");
   open_dialog();
   go_to_folder("D:\\Pics");
-  dialog().cmdAddAll.click();
-  dialog().CmdOK.click();
-
+  add_all();
+  commit();
   open_dialog();
   go_to_folder("C:\\Stuff");
   dialog().File1.click(0);
-  dialog().CmdCancel.click();
-
+  cancel();
   EXPECT_EQ(dialog().Drive1.drive(), "d: [DATA]");
   EXPECT_EQ(dialog().Dir1.path(), "D:\\Pics");
   EXPECT_EQ(dialog().File1.path(), "D:\\Pics");
@@ -281,30 +256,23 @@ TEST_F(Leaving, CancelSetsTheDriveBeforeTheFolder) {
 // The drive step and the folder step each run and are judged on their own: a drive that is
 // not ready tells so itself; the box comes only when the lists could not be put back.
 
-class CancelWithSavedPlaceGone;
-
 struct GoneRow {
   const char* name;
   const char* saved_folder;
   const char* saved_drive;  // chosen after the folder, or nullptr for the folder's own
   const char* lists_on;     // where the user left the lists before Cancel
-  std::function<void(CancelWithSavedPlaceGone&)> take_away;
+  std::function<void(ProgramFixture&)> take_away;
   std::vector<Message> messages;
   const char* drive_after;
   const char* folder_after;
 };
 void PrintTo(const GoneRow& row, std::ostream* os) { *os << row.name; }
 
-class CancelWithSavedPlaceGone : public Leaving, public ::testing::WithParamInterface<GoneRow> {
- public:
-  using ProgramFixture::dialog;
-  using ProgramFixture::remove;
-  using ProgramFixture::sys;
-};
+class CancelWithSavedPlaceGone : public Leaving, public ::testing::WithParamInterface<GoneRow> {};
 
 TEST_P(CancelWithSavedPlaceGone, EachStepIsJudgedOnItsOwnAndTheRestIsRestored) {
   const GoneRow& row = GetParam();
-  sys.map_drive('E', scratch_root() / "E");
+  add_drive('E');
   sys.set_drive_ready('E', false);  // a card reader without its card
   make_bitmaps(row.saved_folder, kPics);
   make_bitmaps("C:\\Other", {"p0.bmp"});
@@ -312,22 +280,21 @@ TEST_P(CancelWithSavedPlaceGone, EachStepIsJudgedOnItsOwnAndTheRestIsRestored) {
   open_dialog();
   go_to_folder(row.saved_folder);
   select_files({"p1.bmp"});
-  dialog().CmdAddtoList.click();
+  add();
   if (row.saved_drive) choose_drive(row.saved_drive);
   type_interval("7");
-  dialog().CmdOK.click();
+  commit();
   const Names committed = play_list();
 
   open_dialog();
   go_to_folder(row.lists_on);
   select_files({"p0.bmp"});
-  dialog().CmdAddtoList.click();
+  add();
   type_interval("45");
-  dialog().ChkRandom.click();
+  click_random();
   if (row.take_away) row.take_away(*this);
   sys.messages.clear();
-
-  dialog().CmdCancel.click();
+  cancel();
 
   EXPECT_EQ(messages(), row.messages);
   EXPECT_EQ(dialog().Drive1.drive(), row.drive_after);
@@ -340,43 +307,39 @@ TEST_P(CancelWithSavedPlaceGone, EachStepIsJudgedOnItsOwnAndTheRestIsRestored) {
   EXPECT_EQ(dialog().ChkRandom.value(), 0);
   EXPECT_TRUE(main_window().cmdstart.enabled());
   EXPECT_FALSE(dialog().visible());
-  EXPECT_TRUE(main_visible());
+  EXPECT_TRUE(main_window().visible());
   EXPECT_EQ(play_list(), committed);
 }
 
-void unmap_d(CancelWithSavedPlaceGone& fx) { fx.sys.unmap_drive('D'); }
+void unmap_d(ProgramFixture& t) { t.sys.unmap_drive('D'); }
+void unmap_and_reopen(ProgramFixture& t, char letter) {
+  t.sys.unmap_drive(letter);
+  t.dialog().Drive1.refresh();
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, CancelWithSavedPlaceGone,
     ::testing::Values(
-        GoneRow{"BothWork", "D:\\Pics", nullptr, "C:\\Other", nullptr, {}, "d: [DATA]",
-                "D:\\Pics"},
+        GoneRow{"BothWork", "D:\\Pics", nullptr, "C:\\Other", nullptr, {}, "d: [DATA]", "D:\\Pics"},
         // The saved drive was left on one that is not ready: the change of drive says so,
         // and the folder, on another drive, comes back all the same.
         GoneRow{"DriveNotReadyFolderWorks", "D:\\Pics", "E:", "D:\\Other", nullptr,
                 {kDriveNotReady}, "e:", "D:\\Pics"},
         // That drive is not even offered any more; the folder alone puts the lists back.
         GoneRow{"DriveGoneFolderWorks", "D:\\Pics", "E:", "D:\\Other",
-                [](CancelWithSavedPlaceGone& fx) {
-                  fx.sys.unmap_drive('E');
-                  fx.dialog().Drive1.refresh();
-                },
-                {}, "d: [DATA]", "D:\\Pics"},
+                [](ProgramFixture& fx) { unmap_and_reopen(fx, 'E'); }, {}, "d: [DATA]", "D:\\Pics"},
         // The drive is there, so the lists move to its current folder before the saved
         // folder turns out to be gone.
         GoneRow{"DriveWorksFolderRemoved", "D:\\Pics", nullptr, "C:\\Other",
-                [](CancelWithSavedPlaceGone& fx) { fx.remove("D:\\Pics"); },
-                {kSavedFolderGone}, "d: [DATA]", "D:\\"},
+                [](ProgramFixture& fx) { fx.remove("D:\\Pics"); }, {kSavedFolderGone}, "d: [DATA]", "D:\\"},
         GoneRow{"SameDriveFolderRemoved", "C:\\Pics", nullptr, "C:\\Other",
-                [](CancelWithSavedPlaceGone& fx) { fx.remove("C:\\Pics"); },
-                {kSavedFolderGone}, "c:", "C:\\Other"},
+                [](ProgramFixture& fx) { fx.remove("C:\\Pics"); }, {kSavedFolderGone}, "c:", "C:\\Other"},
         // Still shown when it went: the lists keep showing it.
         GoneRow{"FolderRemovedWhileShown", "C:\\Pics", nullptr, "C:\\Pics",
-                [](CancelWithSavedPlaceGone& fx) { fx.remove("C:\\Pics"); },
-                {kSavedFolderGone}, "c:", "C:\\Pics"},
+                [](ProgramFixture& fx) { fx.remove("C:\\Pics"); }, {kSavedFolderGone}, "c:", "C:\\Pics"},
         // The folder lies on the drive that failed, so both steps fail, each told once.
         GoneRow{"BothFailDriveNotReady", "D:\\Pics", nullptr, "C:\\Other",
-                [](CancelWithSavedPlaceGone& fx) { fx.sys.set_drive_ready('D', false); },
+                [](ProgramFixture& fx) { fx.sys.set_drive_ready('D', false); },
                 {kDriveNotReady, kSavedFolderGone}, "d: [DATA]", "C:\\Other"},
         // Still offered by a list read before it went: choosing it fails like a drive that
         // is not ready.
@@ -384,11 +347,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {kDriveNotReady, kSavedFolderGone}, "d: [DATA]", "C:\\Other"},
         // The drive list, opened since, no longer offers the drive: no word of its own.
         GoneRow{"BothFailDriveGone", "D:\\Pics", nullptr, "C:\\Other",
-                [](CancelWithSavedPlaceGone& fx) {
-                  unmap_d(fx);
-                  fx.dialog().Drive1.refresh();
-                },
-                {kSavedFolderGone}, "c:", "C:\\Other"}),
+                [](ProgramFixture& fx) { unmap_and_reopen(fx, 'D'); }, {kSavedFolderGone}, "c:", "C:\\Other"}),
     [](const auto& row_info) { return std::string(row_info.param.name); });
 
 }  // namespace

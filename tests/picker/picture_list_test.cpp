@@ -1,199 +1,166 @@
 // Building the picture list: 追加, 全て追加 and 削除, up to 50 entries, with the full paths
 // kept beside the names and the buttons switched as the user goes.
 
-#include "common/message_box.h"
+#include <functional>
+
 #include "support/program_fixture.h"
 
 namespace torvane::test {
 namespace {
 
-const Message kListFull{std::string(messages::kListFull), std::string(kAppTitle)};
-
 class PictureList : public ProgramFixture {
- protected:
+ public:
   // The dialog open on C:\Pics with a.bmp, b.bmp and c.bmp; the list empty.
   void open_on_pics() {
     make_bitmaps("C:\\Pics", {"a.bmp", "b.bmp", "c.bmp"});
     open_dialog();
     go_to_folder("C:\\Pics");
   }
-  // The list filled with the first `n` files of C:\Many (60 bitmaps), then the file list back
-  // on that folder with nothing selected.
+  // The list filled with the first `n` files of C:\Many (60 pictures), then the file list
+  // back on that folder with nothing selected.
   Names fill_list_from_many(int n) {
     const Names many = make_numbered_bitmaps("C:\\Many", 60);
     open_dialog();
     go_to_folder("C:\\Many");
-    if (n > 0) {
-      select_file_range(0, n - 1);
-      dialog().CmdAddtoList.click();
-    }
+    select_file_range(0, n - 1);
+    add();
     go_to_folder("C:\\");
     go_to_folder("C:\\Many");
     return many;
   }
+  static Names in(const std::string& folder, const Names& names) {
+    Names out;
+    for (const auto& n : names) out.push_back(folder + "\\" + n);
+    return out;
+  }
 };
 
-// ---- Adding, one row per way of adding a file ----------------------------------------
-
-struct AddRow {
-  const char* name;
-  bool add_all;
-  const char* minute;
-  bool ok_after;
-};
-void PrintTo(const AddRow& row, std::ostream* os) { *os << row.name; }
-
-class AddEachFile : public PictureList, public ::testing::WithParamInterface<AddRow> {};
-
-TEST_P(AddEachFile, AppendsAndSwitchesOnlyOkAndStart) {
-  const AddRow& row = GetParam();
+// Each file appended switches on 設定 (when the interval is not empty) and スタート, and
+// nothing else: not the other buttons, not the selections.
+TEST_F(PictureList, AddingAppendsAndSwitchesOnlyOkAndStart) {
+  const struct {
+    bool add_all;
+    const char* minute;
+    bool ok_after;
+  } rows[] = {{false, "3", true}, {false, "", false}, {true, "3", true}, {true, "", false},
+              {false, "abc", true}};  // the text is not checked here; the commit does that
   open_on_pics();
-  auto& d = dialog();
-  // One entry already there and clicked, so that 削除 is on and must stay on.
-  select_files({"a.bmp"});
-  d.CmdAddtoList.click();
-  select_list_entries({0});
-  type_interval(row.minute);
-  d.CmdOK.set_enabled(false);
-  main_window().cmdstart.set_enabled(false);
-  if (!row.add_all) select_files({"b.bmp", "c.bmp"});
-  const DialogLook before = dialog_look();
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.add_all ? "全て追加" : "追加") + " '" + row.minute + "'");
+    // One entry already there and clicked, so that 削除 is on and must stay on.
+    if (dialog().List1.count() > 0) {
+      dialog().List1.click(0);
+      dialog().List1.shift_click(dialog().List1.count() - 1);
+      delete_selected();
+    }
+    select_files({"a.bmp"});
+    add();
+    select_list_entries({0});
+    type_interval(row.minute);
+    dialog().CmdOK.set_enabled(false);
+    main_window().cmdstart.set_enabled(false);
+    select_files({"b.bmp", "c.bmp"});
+    DialogLook expected = dialog_look();
 
-  (row.add_all ? d.cmdAddAll : d.CmdAddtoList).click();
+    row.add_all ? add_all() : add();
 
-  const Names expected = row.add_all ? Names{"a.bmp", "a.bmp", "b.bmp", "c.bmp"}
-                                     : Names{"a.bmp", "b.bmp", "c.bmp"};
-  EXPECT_EQ(list_entries(), expected);
-  Names paths;
-  for (const auto& n : expected) paths.push_back("C:\\Pics\\" + n);
-  EXPECT_EQ(file_list(), paths);
-  EXPECT_EQ(d.CmdOK.enabled(), row.ok_after);
-  EXPECT_TRUE(main_window().cmdstart.enabled());
-  EXPECT_EQ(d.CmdAddtoList.enabled(), before.add);
-  EXPECT_EQ(d.cmdAddAll.enabled(), before.add_all);
-  EXPECT_TRUE(d.CmdDelfromlist.enabled());
-  EXPECT_TRUE(messages().empty());
+    expected.list = row.add_all ? Names{"a.bmp", "a.bmp", "b.bmp", "c.bmp"} : Names{"a.bmp", "b.bmp", "c.bmp"};
+    expected.list_selected.resize(expected.list.size(), false);
+    expected.ok = row.ok_after;
+    EXPECT_EQ(dialog_look(), expected);
+    EXPECT_EQ(file_list(), in("C:\\Pics", expected.list));
+    EXPECT_TRUE(main_window().cmdstart.enabled());
+    EXPECT_TRUE(messages().empty());
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, AddEachFile,
-    ::testing::Values(AddRow{"Add_WithInterval", false, "3", true},
-                      AddRow{"Add_EmptyInterval", false, "", false},
-                      AddRow{"AddAll_WithInterval", true, "3", true},
-                      AddRow{"AddAll_EmptyInterval", true, "", false},
-                      // The text is not checked here; the commit does that.
-                      AddRow{"Add_NonsenseInterval", false, "abc", true}),
-    [](const auto& row_info) { return std::string(row_info.param.name); });
-
-TEST_F(PictureList, AddingTheSameFileTwiceGivesTwoEntries) {
-  open_on_pics();
-  select_files({"b.bmp"});
-  dialog().CmdAddtoList.click();
-  dialog().CmdAddtoList.click();
-  EXPECT_EQ(list_entries(), (Names{"b.bmp", "b.bmp"}));
-  EXPECT_EQ(file_list(), (Names{"C:\\Pics\\b.bmp", "C:\\Pics\\b.bmp"}));
-}
-
-TEST_F(PictureList, PathsGetOneBackslashAtADriveRootAndInAFolder) {
+TEST_F(PictureList, TheSameFileTwiceGivesTwoEntriesAndPathsGetOneBackslash) {
   const char* folders[] = {"C:\\", "D:\\", "D:\\Deep\\Er"};
   for (const char* folder : folders) make_bitmaps(folder, {"a.bmp"});
   open_dialog();
   for (const char* folder : folders) {
     go_to_folder(folder);
-    dialog().cmdAddAll.click();
+    add_all();
   }
-  EXPECT_EQ(file_list(), (Names{"C:\\a.bmp", "D:\\a.bmp", "D:\\Deep\\Er\\a.bmp"}));
+  select_files({"a.bmp"});
+  add();
+  EXPECT_EQ(list_entries(), Names(4, "a.bmp"));
+  EXPECT_EQ(file_list(), (Names{"C:\\a.bmp", "D:\\a.bmp", "D:\\Deep\\Er\\a.bmp", "D:\\Deep\\Er\\a.bmp"}));
 }
 
-TEST_F(PictureList, WithNothingSelectedAddChangesNothing) {
-  open_on_pics();
-  // A click makes a file current and switches 追加 on; Ctrl+click unselects it again.
-  dialog().File1.click(1);
-  dialog().File1.ctrl_click(1);
-  ASSERT_TRUE(dialog().CmdAddtoList.enabled());
-  const DialogLook before = dialog_look();
-  dialog().CmdAddtoList.click();
-  EXPECT_EQ(dialog_look(), before);
-  EXPECT_FALSE(main_window().cmdstart.enabled());
-  EXPECT_TRUE(messages().empty());
-}
-
-TEST_F(PictureList, AddAllWithAnEmptyFileListDoesNothing) {
-  // A new dialog on C:\, which holds no bitmap: 全て追加 is on all the same.
-  open_dialog();
-  ASSERT_TRUE(file_entries().empty());
-  ASSERT_TRUE(dialog().cmdAddAll.enabled());
-  const DialogLook before = dialog_look();
-  dialog().cmdAddAll.click();
-  EXPECT_EQ(dialog_look(), before);
-  EXPECT_FALSE(main_window().cmdstart.enabled());
-  EXPECT_TRUE(messages().empty());
+// Nothing to add, or nothing chosen: no entry, no message, no button changes.
+TEST_F(PictureList, NothingToAddChangesNothing) {
+  const struct {
+    const char* name;
+    std::function<void(PictureList&)> arrange, act;
+  } rows[] = {
+      // A click makes a file current and switches 追加 on; Ctrl+click unselects it again.
+      {"nothing selected", [](PictureList& t) { t.open_on_pics(); t.dialog().File1.click(1); t.dialog().File1.ctrl_click(1); },
+       [](PictureList& t) { t.add(); }},
+      // A new dialog on C:\, which holds no picture: 全て追加 is on all the same.
+      {"empty file list", [](PictureList& t) { t.open_dialog(); }, [](PictureList& t) { t.add_all(); }},
+      {"full list, nothing selected",
+       [](PictureList& t) { t.fill_list_from_many(50); t.dialog().File1.click(55); t.dialog().File1.ctrl_click(55); },
+       [](PictureList& t) { t.add(); }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    restart(true);
+    row.arrange(*this);
+    const DialogLook before = dialog_look();
+    const bool start_before = main_window().cmdstart.enabled();
+    row.act(*this);
+    EXPECT_EQ(dialog_look(), before);
+    EXPECT_EQ(main_window().cmdstart.enabled(), start_before);
+    EXPECT_TRUE(messages().empty());
+  }
 }
 
 // ---- The capacity of 50 ---------------------------------------------------------------
 
 TEST_F(PictureList, FortyEightPlusThreeSelectedAddsTwoThenSaysFull) {
   const Names many = fill_list_from_many(48);
-  ASSERT_EQ(dialog().List1.count(), 48);
-  dialog().CmdDelfromlist.set_enabled(true);
+  select_list_entries({0});
   dialog().CmdOK.set_enabled(false);
   select_files({many[50], many[52], many[55]});
   DialogLook at_message;
   sys.on_message = [&](const Message&) { at_message = dialog_look(); };
 
-  dialog().CmdAddtoList.click();
+  add();
 
   EXPECT_EQ(messages(), std::vector<Message>{kListFull});
   // The box comes while the two are in and before the buttons go off.
   EXPECT_EQ(at_message.list.size(), 50u);
-  EXPECT_TRUE(at_message.add);
-  EXPECT_TRUE(at_message.add_all);
-  EXPECT_EQ(dialog().List1.count(), 50);
-  EXPECT_EQ(dialog().List1.entry(48), many[50]);
-  EXPECT_EQ(dialog().List1.entry(49), many[52]);
-  EXPECT_EQ(file_list(50)[49], "C:\\Many\\" + many[52]);
+  EXPECT_TRUE(at_message.add && at_message.add_all);
+  Names expected(many.begin(), many.begin() + 48);
+  expected.push_back(many[50]);
+  expected.push_back(many[52]);
+  EXPECT_EQ(list_entries(), expected);
+  EXPECT_EQ(file_list(), in("C:\\Many", expected));
   EXPECT_FALSE(dialog().CmdAddtoList.enabled());
   EXPECT_FALSE(dialog().cmdAddAll.enabled());
-  // Unchanged by the stop: 削除 stays on; 設定 was switched on by the two additions only.
+  // Unchanged by the stop: 削除 stays on; 設定 was switched on by the two additions.
   EXPECT_TRUE(dialog().CmdDelfromlist.enabled());
   EXPECT_TRUE(dialog().CmdOK.enabled());
-  EXPECT_TRUE(main_window().cmdstart.enabled());
 }
 
-TEST_F(PictureList, AddAllInAFolderOfSixtyTakesTheFirstFifty) {
+TEST_F(PictureList, AddAllInAFolderOfSixtyTakesTheFirstFiftyThenStopsForGood) {
   const Names many = make_numbered_bitmaps("C:\\Many", 60);
   open_dialog();
   go_to_folder("C:\\Many");
-  dialog().cmdAddAll.click();
-
+  add_all();
   EXPECT_EQ(messages(), std::vector<Message>{kListFull});
   EXPECT_EQ(list_entries(), Names(many.begin(), many.begin() + 50));
-  Names paths;
-  for (int i = 0; i < 50; ++i) paths.push_back("C:\\Many\\" + many[i]);
-  EXPECT_EQ(file_list(), paths);
+  EXPECT_EQ(file_list(), in("C:\\Many", Names(many.begin(), many.begin() + 50)));
   EXPECT_FALSE(dialog().CmdAddtoList.enabled());
   EXPECT_FALSE(dialog().cmdAddAll.enabled());
-}
 
-TEST_F(PictureList, FullListAddWithNothingSelectedShowsNoMessage) {
-  fill_list_from_many(50);
-  dialog().File1.click(55);
-  dialog().File1.ctrl_click(55);
-  const DialogLook before = dialog_look();
-  dialog().CmdAddtoList.click();
-  EXPECT_TRUE(messages().empty());
-  EXPECT_EQ(dialog_look(), before);
-}
-
-TEST_F(PictureList, AfterTheStopOnlyBrowsingBringsTheAddButtonsBack) {
-  fill_list_from_many(50);
-  dialog().cmdAddAll.click();
-  ASSERT_EQ(messages().size(), 1u);
+  // Deleting frees places but brings neither back; a click in the file list and a change
+  // of folder do.
   select_list_entries({0});
-  dialog().CmdDelfromlist.click();
+  delete_selected();
   EXPECT_FALSE(dialog().CmdAddtoList.enabled());
   EXPECT_FALSE(dialog().cmdAddAll.enabled());
-
   dialog().File1.click(0);
   EXPECT_TRUE(dialog().CmdAddtoList.enabled());
   go_to_folder("C:\\");
@@ -203,63 +170,37 @@ TEST_F(PictureList, AfterTheStopOnlyBrowsingBringsTheAddButtonsBack) {
 
 // ---- Deleting -------------------------------------------------------------------------
 
-class Deleting : public PictureList {
- protected:
-  // Five entries p0..p4 from C:\Five, 設定 and スタート on.
-  void five_entries() {
-    make_bitmaps("C:\\Five", {"p0.bmp", "p1.bmp", "p2.bmp", "p3.bmp", "p4.bmp"});
+TEST_F(PictureList, DeleteRemovesTheSelectedEntriesAndTheirPaths) {
+  const Names five{"p0.bmp", "p1.bmp", "p2.bmp", "p3.bmp", "p4.bmp"};
+  const struct {
+    std::function<void(PictureList&)> select;
+    Names kept;
+  } rows[] = {
+      {[](PictureList& t) { t.select_list_entries({1, 3}); }, {"p0.bmp", "p2.bmp", "p4.bmp"}},
+      {[](PictureList& t) { t.select_list_entries({2, 2}); }, five},  // clicked, then unselected
+      {[](PictureList& t) { t.dialog().List1.click(0); t.dialog().List1.shift_click(4); }, {}},
+  };
+  make_bitmaps("C:\\Five", five);
+  for (const auto& row : rows) {
+    restart(true);
     open_dialog();
     go_to_folder("C:\\Five");
-    dialog().cmdAddAll.click();
-    ASSERT_EQ(dialog().List1.count(), 5);
-    ASSERT_TRUE(dialog().CmdOK.enabled());
-    ASSERT_TRUE(main_window().cmdstart.enabled());
+    add_all();
+    row.select(*this);
+    DialogLook expected = dialog_look();
+    ASSERT_TRUE(expected.ok && expected.del);
+    delete_selected();
+    expected.list = row.kept;
+    expected.list_selected.assign(row.kept.size(), false);
+    expected.del = false;
+    EXPECT_EQ(dialog_look(), expected);
+    // The paths follow their names; the slots behind them are emptied.
+    Names paths = in("C:\\Five", row.kept);
+    paths.resize(5);
+    EXPECT_EQ(file_list(5), paths);
+    EXPECT_EQ(main_window().cmdstart.enabled(), !row.kept.empty());
+    EXPECT_TRUE(messages().empty());
   }
-};
-
-TEST_F(Deleting, EntriesOneAndThreeOfFive) {
-  five_entries();
-  select_list_entries({1, 3});
-  const DialogLook before = dialog_look();
-  dialog().CmdDelfromlist.click();
-
-  EXPECT_EQ(list_entries(), (Names{"p0.bmp", "p2.bmp", "p4.bmp"}));
-  EXPECT_EQ(file_list(), (Names{"C:\\Five\\p0.bmp", "C:\\Five\\p2.bmp", "C:\\Five\\p4.bmp"}));
-  // The slots behind the kept ones are emptied.
-  EXPECT_EQ(file_list(5)[3], "");
-  EXPECT_EQ(file_list(5)[4], "");
-  EXPECT_EQ(dialog().List1.selected_count(), 0);
-  EXPECT_FALSE(dialog().CmdDelfromlist.enabled());
-  EXPECT_EQ(dialog().CmdAddtoList.enabled(), before.add);
-  EXPECT_EQ(dialog().cmdAddAll.enabled(), before.add_all);
-  EXPECT_TRUE(dialog().CmdOK.enabled());
-  EXPECT_TRUE(main_window().cmdstart.enabled());
-}
-
-TEST_F(Deleting, NothingSelectedKeepsTheListAndSwitchesDeleteOff) {
-  five_entries();
-  dialog().List1.click(2);
-  dialog().List1.ctrl_click(2);
-  ASSERT_TRUE(dialog().CmdDelfromlist.enabled());
-  const Names entries = list_entries(), paths = file_list();
-  dialog().CmdDelfromlist.click();
-  EXPECT_EQ(list_entries(), entries);
-  EXPECT_EQ(file_list(), paths);
-  EXPECT_FALSE(dialog().CmdDelfromlist.enabled());
-  EXPECT_TRUE(main_window().cmdstart.enabled());
-}
-
-TEST_F(Deleting, EverythingSwitchesStartOffButLeavesOk) {
-  five_entries();
-  dialog().List1.click(0);
-  dialog().List1.shift_click(4);
-  dialog().CmdDelfromlist.click();
-  EXPECT_TRUE(list_entries().empty());
-  EXPECT_EQ(file_list(5), Names(5, ""));
-  EXPECT_FALSE(dialog().CmdDelfromlist.enabled());
-  EXPECT_FALSE(main_window().cmdstart.enabled());
-  EXPECT_TRUE(dialog().CmdOK.enabled());
-  EXPECT_TRUE(messages().empty());
 }
 
 }  // namespace

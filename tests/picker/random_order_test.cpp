@@ -1,131 +1,142 @@
 // The random play order: with ランダム on, 設定 draws the list into the play order without
-// repeats, one fraction per entry.
+// repeats, one fraction per entry, from a generator seeded once per run from the clock.
 
-#include <algorithm>
+#include <cmath>
 
 #include "support/program_fixture.h"
 
 namespace torvane::test {
 namespace {
 
+// The order the draws must give, worked out here: draw j takes k = floor(r * m) from the m
+// paths still in the pool, and the paths behind it close up.
+Names drawn(Names pool, const std::vector<float>& fractions) {
+  Names order;
+  for (float r : fractions) {
+    if (pool.empty()) break;
+    const auto k = static_cast<std::size_t>(std::floor(static_cast<double>(r) * pool.size()));
+    order.push_back(pool[k]);
+    pool.erase(pool.begin() + static_cast<std::ptrdiff_t>(k));
+  }
+  order.push_back("");
+  return order;
+}
+
 class RandomOrder : public ProgramFixture {
- protected:
+ public:
   void SetUp() override {
     folder_ = make_numbered_bitmaps("C:\\Pics", 50, "p");
     open_dialog();
     go_to_folder("C:\\Pics");
-    dialog().ChkRandom.click();
+    click_random();
   }
-  // Makes the list the first n files of C:\Pics (each name as often as `times` says).
-  void list_of(int n, int times = 1) {
-    auto& d = dialog();
-    if (!d.visible()) open_dialog();
-    if (d.List1.count() > 0) {
-      d.List1.click(0);
-      d.List1.shift_click(d.List1.count() - 1);
-      d.CmdDelfromlist.click();
+  // Makes the list the first n files of C:\Pics, `times` over; returns their paths.
+  Names list_of(int n, int times = 1) {
+    if (!dialog().visible()) open_dialog();
+    if (dialog().List1.count() > 0) {
+      dialog().List1.click(0);
+      dialog().List1.shift_click(dialog().List1.count() - 1);
+      delete_selected();
     }
+    Names paths;
     for (int t = 0; t < times && n > 0; ++t) {
       select_file_range(0, n - 1);
-      d.CmdAddtoList.click();
+      add();
+      for (int i = 0; i < n; ++i) paths.push_back("C:\\Pics\\" + folder_[i]);
     }
+    return paths;
   }
-  Names commit() {
-    // With nothing ever added 設定 is still off; here the order is what counts.
-    dialog().CmdOK.set_enabled(true);
-    dialog().CmdOK.click();
+  Names commit_order() {
+    dialog().CmdOK.set_enabled(true);  // with nothing ever added it is still off
+    commit();
     EXPECT_FALSE(dialog().visible());
     return play_list();
   }
-  std::string path(int i) { return "C:\\Pics\\" + folder_[i]; }
-
   Names folder_;
 };
 
 TEST_F(RandomOrder, FractionsPointIntoTheShrinkingPool) {
-  list_of(3);
-  sys.script_fractions({0.9f, 0.0f, 0.5f});
-  EXPECT_EQ(commit(), (Names{path(2), path(0), path(1), ""}));
-  EXPECT_EQ(state().ShuffleList, Names(4, ""));
-}
-
-TEST_F(RandomOrder, TwoEntriesSplitAtOneHalf) {
+  const Names p = list_of(3);
   const struct {
-    float first;
-    int first_drawn;
-  } rows[] = {{0.49f, 0}, {0.0f, 0}, {0.5f, 1}, {0.99999994f, 1}};
+    int n;
+    std::vector<float> fractions;
+    Names expected;
+  } rows[] = {
+      {3, {0.9f, 0.0f, 0.5f}, {p[2], p[0], p[1], ""}},
+      {2, {0.49f, 0.99999994f}, {p[0], p[1], ""}},
+      {2, {0.0f, 0.0f}, {p[0], p[1], ""}},
+      {2, {0.5f, 0.0f}, {p[1], p[0], ""}},
+      {2, {0.99999994f, 0.99999994f}, {p[1], p[0], ""}},
+      {1, {0.0f}, {p[0], ""}},
+      {1, {0.99999994f}, {p[0], ""}},
+  };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.first);
-    list_of(2);
-    // The second fraction does not matter: one path is left.
-    sys.script_fractions({row.first, 0.99999994f});
-    EXPECT_EQ(commit(), (Names{path(row.first_drawn), path(1 - row.first_drawn), ""}));
+    list_of(row.n);
+    sys.script_fractions(row.fractions);
+    EXPECT_EQ(commit_order(), row.expected) << row.n << " entries from " << row.fractions[0];
   }
 }
 
 TEST_F(RandomOrder, AnEmptyListDrawsNothing) {
   list_of(0);
-  sys.script_fractions({0.25f});
-  EXPECT_EQ(commit(), Names{""});
-  // The scripted fraction is still the next one: nothing was drawn.
-  EXPECT_EQ(sys.next_random(), 0.25f);
-}
-
-TEST_F(RandomOrder, ASingleEntryIsDrawnWhateverTheFraction) {
-  for (float r : {0.0f, 0.5f, 0.99999994f}) {
-    list_of(1);
-    sys.script_fractions({r});
-    EXPECT_EQ(commit(), (Names{path(0), ""}));
-  }
+  sys.script_fractions({0.6f, 0.0f});
+  EXPECT_EQ(commit_order(), Names{""});
+  // The fractions are still there for the next draw.
+  const Names p = list_of(2);
+  EXPECT_EQ(commit_order(), (Names{p[1], p[0], ""}));
 }
 
 TEST_F(RandomOrder, DuplicatesAreDrawnAsSeparatePaths) {
-  list_of(2, /*times=*/2);
-  ASSERT_EQ(dialog().List1.count(), 4);
+  const Names p = list_of(2, /*times=*/2);
   sys.script_fractions({0.0f, 0.0f, 0.99f, 0.0f});
   // Pool p0 p1 p0 p1 -> p0; pool p1 p0 p1 -> p1; pool p0 p1 -> p1; p0.
-  EXPECT_EQ(commit(), (Names{path(0), path(1), path(1), path(0), ""}));
+  EXPECT_EQ(commit_order(), (Names{p[0], p[1], p[1], p[0], ""}));
 }
 
-// Whatever the generator gives, every path of the list stands in the play order exactly as
-// often as in the list, and the slot after them is the end marker.
-void expect_permutation(const Names& play, const Names& list, int n) {
-  ASSERT_EQ(play.size(), static_cast<std::size_t>(n + 1));
-  EXPECT_EQ(play[n], "");
-  Names drawn(play.begin(), play.begin() + n), expected(list.begin(), list.begin() + n);
-  std::sort(drawn.begin(), drawn.end());
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(drawn, expected);
-}
-
-TEST_F(RandomOrder, EveryLengthUpToFiftyIsAPermutation) {
-  sys.seed_random(20240607);
+TEST_F(RandomOrder, EveryLengthUpToFiftyFollowsTheDraws) {
+  std::uint32_t state = 20240607;
   for (int n = 0; n <= 50; ++n) {
-    SCOPED_TRACE(n);
-    list_of(n);
-    const Names play = commit();
-    expect_permutation(play, state().FileList, n);
+    const Names paths = list_of(n);
+    std::vector<float> fractions;
+    for (int j = 0; j < n; ++j) {
+      state = state * 1664525u + 1013904223u;
+      fractions.push_back(static_cast<float>(state >> 8) / 16777216.0f);
+    }
+    if (n % 2) fractions.back() = 0.99999994f;  // the very edge of the range
+    sys.script_fractions(fractions);
+    EXPECT_EQ(commit_order(), drawn(paths, fractions)) << n << " entries";
   }
 }
 
-TEST_F(RandomOrder, FractionsJustBelowOneTakeTheLastOfThePool) {
-  for (int n = 0; n <= 50; ++n) {
-    SCOPED_TRACE(n);
-    list_of(n);
-    sys.script_fractions(std::vector<float>(n, 0.99999994f));
-    const Names play = commit();
-    expect_permutation(play, state().FileList, n);
-    // Always the last path of the pool: the list backwards.
-    for (int j = 0; j < n; ++j) EXPECT_EQ(play[j], path(n - 1 - j));
-  }
+TEST_F(RandomOrder, OffKeepsTheListOrderAndDrawsNothing) {
+  const Names p = list_of(3);
+  click_random();
+  sys.script_fractions({0.6f, 0.0f});
+  EXPECT_EQ(commit_order(), (Names{p[0], p[1], p[2], ""}));
+  click_random();
+  list_of(2);
+  EXPECT_EQ(commit_order(), (Names{p[1], p[0], ""}));
 }
 
-TEST_F(RandomOrder, OffKeepsTheListOrder) {
-  list_of(3);
-  dialog().ChkRandom.click();
-  sys.script_fractions({0.9f});
-  EXPECT_EQ(commit(), (Names{path(0), path(1), path(2), ""}));
-  EXPECT_EQ(sys.next_random(), 0.9f);
+// Left to itself the generator is seeded once per run, from the clock: a run started at
+// the same moment draws the same orders, another moment other ones, and two commits of one
+// run differ from each other.
+TEST_F(RandomOrder, TheGeneratorIsSeededOncePerRunFromTheClock) {
+  auto orders_of_a_run = [&](std::uint32_t clock) {
+    sys.clock = clock;
+    restart(true);
+    open_dialog();
+    go_to_folder("C:\\Pics");
+    click_random();
+    list_of(50);
+    const Names first = commit_order();
+    open_dialog();
+    return std::vector<Names>{first, commit_order()};
+  };
+  const auto a = orders_of_a_run(1111);
+  EXPECT_NE(a[0], a[1]);
+  EXPECT_EQ(orders_of_a_run(1111), a);
+  EXPECT_NE(orders_of_a_run(2222)[0], a[0]);
 }
 
 }  // namespace

@@ -175,7 +175,11 @@ std::vector<std::string> HeadlessServices::list_subfolders(const std::string& fo
 }
 
 std::vector<std::string> HeadlessServices::list_files(const std::string& folder) {
-  return list(folder, false);
+  std::vector<std::string> extra;
+  if (on_list_files) on_list_files(folder, extra);
+  std::vector<std::string> names = list(folder, false);
+  names.insert(names.end(), extra.begin(), extra.end());
+  return names;
 }
 
 std::unique_ptr<ByteSource> HeadlessServices::open_for_reading(const std::string& path) {
@@ -277,8 +281,9 @@ float HeadlessServices::next_random() {
   return generator_.next();
 }
 
-std::int32_t HeadlessServices::open_document(const std::string& path, const std::string&) {
+std::int32_t HeadlessServices::open_document(const std::string& path, const std::string& folder) {
   opened_documents.push_back(path);
+  opened_in_folders.push_back(folder);
   if (open_document_result > 32) {
     // The shell reports a missing file whatever viewer is registered.
     try {

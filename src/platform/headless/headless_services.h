@@ -50,7 +50,11 @@ class HeadlessServices final : public Services {
   std::vector<Message> messages;
   // Runs while a box is up (the modal moment), e.g. to see which windows are visible.
   std::function<void(const Message&)> on_message;
+  // Runs just before a folder's files are listed: it may take the folder away at that very
+  // moment, or add names that stand in for files the disk does not hold (40000 of them).
+  std::function<void(const std::string& folder, std::vector<std::string>& extra)> on_list_files;
   std::vector<std::string> opened_documents;
+  std::vector<std::string> opened_in_folders;  // the working folder handed over with each
   std::int32_t open_document_result = 42;  // what the shell answers; 2 = file not found
   bool display_awake = false;
   bool quit_requested = false;

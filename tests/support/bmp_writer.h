@@ -1,5 +1,5 @@
 #pragma once
-// Builds BMP files in memory for the tests, byte by byte, independently of the decoder.
+// The tests' one picture writer: BMP files built byte by byte, independently of the decoder.
 
 #include <cstdint>
 #include <cstring>
@@ -8,7 +8,9 @@
 
 #include "image/bmp_decoder.h"
 
-namespace torvane::image::test {
+namespace torvane::test {
+
+using image::Picture;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -101,6 +103,20 @@ inline Bytes pack_rows(const std::vector<std::uint32_t>& raw, int width, int hei
   return out;
 }
 
+// A picture of one colour (0xRRGGBB), bottom row first as paint programs save it; at 8 bits
+// every index names the one entry of its palette.
+inline std::string solid_bmp(std::uint32_t rgb, int width = 2, int height = 2, int bpp = 24) {
+  BmpFields f;
+  f.width = width;
+  f.height = height;
+  f.bpp = bpp;
+  if (bpp == 8) f.palette = {rgb};
+  const std::vector<std::uint32_t> raw(static_cast<std::size_t>(width) * height, bpp == 8 ? 0 : rgb);
+  f.pixel_data = pack_rows(raw, width, height, bpp, false);
+  const Bytes b = build_bmp(f);
+  return std::string(b.begin(), b.end());
+}
+
 // Every pixel of a picture, top row first, through pixel(x, y) whatever its form.
 inline std::vector<std::uint32_t> colours_of(const Picture& pic) {
   std::vector<std::uint32_t> out;
@@ -134,4 +150,4 @@ inline std::string form_fault(const Picture& pic) {
   return {};
 }
 
-}  // namespace torvane::image::test
+}  // namespace torvane::test
