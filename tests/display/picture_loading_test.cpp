@@ -16,44 +16,43 @@ struct Case {
 
 class PictureLoading : public test::ProgramFixture {
  protected:
-  // a.bmp, b.bmp and c.bmp, one pixel each whose red is its letter, one a minute.
+  // a.bmp, b.bmp and c.bmp in C:\Pics, one a minute.
   PictureLoading() {
-    for (char name : std::string("abc")) put(name, "good");
-    write_file("C:\\Torvane\\TorVan.ini", "C:\\Pics\\\n\r\n0\n\r\n1\r\n");
+    for (const char* name : {"a", "b", "c"}) put(name, "good");
+    write_settings(test::settings_bytes("C:\\Pics\\", "0", "1"));
     start();
     windows.on_control_changed = [this](ui::Control&, ui::Aspect what) {
-      if (what == ui::Aspect::picture) changes.push_back(shown());
+      if (what == ui::Aspect::picture) changes.push_back(shown_name());
     };
     sys.hold_picture_loads = true;
   }
-  void put(char name, std::string_view kind) {
-    std::string bytes = test::tiny_bmp();
-    bytes[56] = name;
-    if (kind == "damaged") bytes.resize(30);
-    if (kind == "missing") remove(std::string("C:\\Pics\\") + name + ".bmp");
-    else write_file(std::string("C:\\Pics\\") + name + ".bmp", bytes);
+  void put(const std::string& name, std::string_view kind) {
+    const std::string path = "C:\\Pics\\" + name + ".bmp";
+    if (kind == "missing") return remove(path);
+    make_bitmap(path);
+    if (kind == "damaged") write_file(path, file_bytes(path)->substr(0, 30));
   }
-  std::string shown() {
-    const auto& p = program.FrmScrn().Picture1.picture();
-    return p.width == 0 ? "none" : std::string(1, static_cast<char>(p.pixel(0, 0) >> 16));
+  std::string shown_name() {
+    const std::string name = shown();
+    return name.empty() ? "none" : name.substr(0, name.size() - 4);
   }
   void check(const Case& c, bool show_running) {
     SCOPED_TRACE(std::string(c.b) + " b, steps " + c.steps);
-    put('b', c.b);
-    program.FrmScrn().Picture1.clear_picture();
+    put("b", c.b);
+    screen().Picture1.clear_picture();
     changes.clear();
     Shown after;
     for (const char* step = c.steps; *step; ++step) {
-      if (*step == 'S') main_window().cmdstart.click();
-      if (*step == 'T') main_window().Timer1.tick();
-      if (*step == 'C') program.FrmScrn().Picture1.click();
+      if (*step == 'S') start_show();
+      if (*step == 'T') let_minutes_pass(1);
+      if (*step == 'C') click_picture();
       if (*step == 'R') sys.release_picture_loads();
-      after.push_back(shown());
+      after.push_back(shown_name());
     }
     EXPECT_EQ(after, c.after);
     EXPECT_EQ(changes, c.changes);
-    EXPECT_EQ(program.FrmScrn().visible(), show_running);
-    program.FrmScrn().Picture1.click();
+    EXPECT_EQ(screen().visible(), show_running);
+    click_picture();
     sys.release_picture_loads();
   }
   Shown changes;

@@ -62,20 +62,18 @@ std::string convert(std::string_view in, const char* from, const char* to) {
 
 class NullView final : public ui::FormView {
  public:
-  NullView(HeadlessWindowSystem& system, ui::Form& form) : system_(system), form_(form) {}
+  NullView(HeadlessWindowSystem& system) : system_(system) {}
   void create() override {}
   void form_changed() override {}
-  void bring_to_front() override { system_.requests.push_back("front " + form_.name()); }
+  void bring_to_front() override {}
   void control_changed(ui::Control& control, ui::Aspect what) override {
-    if (what == ui::Aspect::timer && control.kind() == ui::Kind::timer)
-      system_.requests.push_back("restart " + control.name());
+    if (system_.on_control_changed) system_.on_control_changed(control, what);
   }
   void set_focus(ui::Control&) override {}
   void destroy() override {}
 
  private:
   HeadlessWindowSystem& system_;
-  ui::Form& form_;
 };
 
 }  // namespace
@@ -301,8 +299,8 @@ void HeadlessServices::message_box(std::string_view text, std::string_view title
   if (on_message) on_message(messages.back());
 }
 
-std::unique_ptr<ui::FormView> HeadlessWindowSystem::create_view(ui::Form& form) {
-  return std::make_unique<NullView>(*this, form);
+std::unique_ptr<ui::FormView> HeadlessWindowSystem::create_view(ui::Form&) {
+  return std::make_unique<NullView>(*this);
 }
 
 }  // namespace torvane::platform

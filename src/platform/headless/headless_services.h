@@ -117,10 +117,9 @@ class HeadlessServices final : public Services {
 class HeadlessWindowSystem final : public ui::WindowSystem {
  public:
   std::unique_ptr<ui::FormView> create_view(ui::Form& form) override;
-  // What the model asked of the native side that leaves no trace in the model itself, in
-  // order: "front FrmScrn" (a visible form brought to the front), "restart Timer1" (a timer's
-  // count started again).
-  std::vector<std::string> requests;
+  // Runs each time the model tells a control's view that something shown changed, as a
+  // screen would repaint it: what a user saw between two steps of a test.
+  std::function<void(ui::Control&, ui::Aspect)> on_control_changed;
 };
 
 }  // namespace torvane::platform
