@@ -17,26 +17,6 @@ namespace {
 using Names = std::vector<std::wstring>;
 using namespace dialog_id;
 
-constexpr wchar_t kIntervalInvalid[] = L"時間間隔は１～６０までの数値を半角入力してください。";
-constexpr wchar_t kCaution[] = L"注意";
-constexpr wchar_t kHelpMissing[] =
-    L"help.htm が見あたりません。Torvane.exe と同じフォルダに位置することを確認してください｡ ";
-constexpr wchar_t kError[] = L"エラー";
-
-bool write_pictures(const std::wstring& folder, const Names& names) {
-  if (!make_folder(folder)) return false;
-  for (const auto& name : names)
-    if (!write_solid_bmp(folder + L"\\" + name, 8, 8, rgb(90, 120, 200))) return false;
-  return true;
-}
-
-// The settings file as the program writes it: folder, random option and interval, in the
-// system's code page.
-std::string settings_bytes(const std::wstring& folder, int random, const std::wstring& minute) {
-  return in_code_page(folder + L"\\\n\r\n" + std::to_wstring(random) + L"\n\r\n" + minute + L"\r\n",
-                      CP_ACP);
-}
-
 using PictureListDialog = TorvaneTest;
 
 TEST_F(PictureListDialog, BrowsesADriveAndBuildsTheListThatOkCommits) {
@@ -98,10 +78,8 @@ TEST_F(PictureListDialog, BrowsesADriveAndBuildsTheListThatOkCommits) {
   // An interval that is no number: the warning, the field emptied, the dialog stays.
   ASSERT_TRUE(set_text(minute, L"abc"));
   ASSERT_TRUE(press(ok));
-  const MessageBoxInfo box = wait_for_message_box(pid());
-  ASSERT_TRUE(box) << "no warning for the interval abc";
-  EXPECT_EQ(box.title, kCaution);
-  EXPECT_EQ(box.text, kIntervalInvalid);
+  MessageBoxInfo box;
+  ASSERT_TRUE(shows_box(says::kCaution, says::kIntervalInvalid, &box));
   EXPECT_EQ(text_of(minute), L"");
   EXPECT_FALSE(is_enabled(ok));
   ASSERT_TRUE(dismiss(box));
@@ -208,10 +186,8 @@ TEST_F(PictureListDialog, ADriveThatIsNotReadyIsReportedAndTheFolderListStays) {
       index = static_cast<int>(i);
   ASSERT_GE(index, 0) << "the drive list does not offer the drive";
   ASSERT_TRUE(choose(drives, index));
-  const MessageBoxInfo box = wait_for_message_box(pid());
-  ASSERT_TRUE(box) << "no message for a drive that is not ready";
-  EXPECT_EQ(box.title, L"Read Error.");
-  EXPECT_EQ(box.text, L"Drive is not ready.");
+  MessageBoxInfo box;
+  ASSERT_TRUE(shows_box(says::kReadError, says::kDriveNotReady, &box));
   ASSERT_TRUE(dismiss(box));
   ASSERT_TRUE(settle());
   EXPECT_FALSE(has_message_box(pid())) << "one message only";
@@ -234,10 +210,8 @@ TEST_F(PictureListDialog, HelpButtonReportsAMissingPage) {
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(press(control(dialog, kHelp)));
 
-  const MessageBoxInfo box = wait_for_message_box(pid());
-  ASSERT_TRUE(box) << "no message for the missing help.htm";
-  EXPECT_EQ(box.title, kError);
-  EXPECT_EQ(box.text, kHelpMissing);
+  MessageBoxInfo box;
+  ASSERT_TRUE(shows_box(says::kError, says::kHelpMissing, &box));
   EXPECT_FALSE(is_enabled(dialog)) << "the message is modal to the dialog";
   ASSERT_TRUE(dismiss(box));
   ASSERT_TRUE(settle());
@@ -247,6 +221,9 @@ TEST_F(PictureListDialog, HelpButtonReportsAMissingPage) {
   EXPECT_FALSE(has_message_box(pid())) << "one message only";
 }
 
+// The program in a folder whose name in code page 932 holds a 0x5C byte (the second byte
+// of ソ) hands the page to the viewer registered for .htm files with the verb "open" (not
+// the type's default verb), in a normal window, started in the program's folder.
 TEST_F(PictureListDialog, HelpButtonHandsThePageBesideTheProgramToTheRegisteredViewer) {
   const auto viewer_source = path_option("viewer");
   ASSERT_TRUE(viewer_source) << "run with --viewer=<path of the stand-in viewer>";
@@ -256,10 +233,11 @@ TEST_F(PictureListDialog, HelpButtonHandsThePageBesideTheProgramToTheRegisteredV
   const std::wstring viewer = viewer_folder + L"\\" + viewer_name;
   ASSERT_TRUE(CopyFileW(viewer_source->c_str(), viewer.c_str(), FALSE));
   const std::wstring log = viewer_folder + L"\\viewer.log";
-  const std::wstring page = home_file(L"help.htm");
-  ASSERT_TRUE(write_file_bytes(page, "<html><body>screen files</body></html>\n"));
   HtmViewerRegistration registration(viewer);
   ASSERT_TRUE(registration.ok()) << "cannot register the stand-in viewer for .htm files";
+  ASSERT_TRUE(move_home(L"表示ソフト"));
+  const std::wstring page = home_file(L"help.htm");
+  ASSERT_TRUE(write_file_bytes(page, "<html><body>screen files</body></html>\n"));
 
   ASSERT_NE(launch(), 0u);
   HWND main = pass_intro();
@@ -268,9 +246,8 @@ TEST_F(PictureListDialog, HelpButtonHandsThePageBesideTheProgramToTheRegisteredV
   ASSERT_NE(dialog, nullptr);
   HWND help = control(dialog, kHelp);
 
-  // The page's full path, and the program's folder to start the viewer in; again for a
-  // second click.
-  const std::string expected_line = narrow(page) + "\t" + narrow(home()) + "\n";
+  // Verb, show command, page and working folder; again for a second click.
+  const std::string expected_line = "open\t1\t" + narrow(page) + "\t" + narrow(home()) + "\n";
   std::string expected;
   for (int clicks = 1; clicks <= 2; ++clicks) {
     ASSERT_FALSE(click(help));
@@ -285,8 +262,6 @@ TEST_F(PictureListDialog, HelpButtonHandsThePageBesideTheProgramToTheRegisteredV
     EXPECT_FALSE(has_message_box(pid())) << "a message although the page was opened";
     EXPECT_TRUE(is_enabled(dialog));
   }
-
-  // The dialog goes on as before.
   ASSERT_TRUE(press(control(dialog, kCancel)));
   EXPECT_TRUE(is_visible(main));
 }

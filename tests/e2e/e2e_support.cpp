@@ -43,6 +43,19 @@ bool write_solid_bmp(const std::wstring& path, int width, int height, std::uint3
   return save_bmp(image, path);
 }
 
+bool write_pictures(const std::wstring& folder, const std::vector<std::wstring>& names,
+                    std::uint32_t colour) {
+  if (!make_folder(folder)) return false;
+  for (const auto& name : names)
+    if (!write_solid_bmp(folder + L"\\" + name, 8, 8, colour)) return false;
+  return true;
+}
+
+std::string settings_bytes(const std::wstring& folder, int random, const std::wstring& minute) {
+  return in_code_page(folder + L"\\\n\r\n" + std::to_wstring(random) + L"\n\r\n" + minute + L"\r\n",
+                      CP_ACP);
+}
+
 std::string in_code_page(std::wstring_view text, UINT code_page) {
   if (text.empty()) return {};
   const int n = WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()),
@@ -98,25 +111,6 @@ bool wait_until_posted_messages_handled(HWND edit, std::chrono::milliseconds tim
   const bool marker = !flag;
   if (!PostMessageW(edit, EM_SETMODIFY, marker ? TRUE : FALSE, 0)) return false;
   return wait_for([&] { return modified(flag) && flag == marker; }, timeout, poll);
-}
-
-std::vector<std::wstring> entries_of(HWND list) {
-  const bool combo = same_ignoring_case(class_of(list), L"ComboBox");
-  const UINT get_length = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
-  const UINT get_text = combo ? CB_GETLBTEXT : LB_GETTEXT;
-  std::vector<std::wstring> entries;
-  const auto count = send(list, combo ? CB_GETCOUNT : LB_GETCOUNT);
-  for (LRESULT i = 0; i < count; ++i) {
-    const auto length = send(list, get_length, static_cast<WPARAM>(i));
-    // A file or folder name has at most 255 characters.
-    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1024, L'\0');
-    const auto copied =
-        send(list, get_text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(wcsnlen(text.c_str(), std::min(text.size(), static_cast<std::size_t>(
-                                                                std::max<LRESULT>(copied, 0)))));
-    entries.push_back(std::move(text));
-  }
-  return entries;
 }
 
 std::wstring shown_folder(HWND folder_list) {
@@ -217,98 +211,73 @@ MappedDrive::~MappedDrive() {
 namespace {
 
 constexpr wchar_t kExtensionKey[] = L".htm";
-constexpr wchar_t kProgId[] = L"htmlfile";
-constexpr wchar_t kCommandKey[] = L"htmlfile\\shell\\open\\command";
-constexpr wchar_t kViewerName[] = L"e2e_help_viewer";
+constexpr wchar_t kFileType[] = L"torvane.e2e.htm";
 
-std::optional<std::wstring> default_value(HKEY key) {
-  DWORD size = 0;
-  if (RegGetValueW(key, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS)
+std::optional<std::wstring> default_value(const std::wstring& name) {
+  wchar_t value[1024] = {};
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, name.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value,
+                   &size) != ERROR_SUCCESS)
     return std::nullopt;
-  std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
-  size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-  if (RegGetValueW(key, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &size) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  value.resize(wcsnlen(value.c_str(), value.size()));
-  return value;
+  return std::wstring(value);
 }
 
-bool key_exists(const wchar_t* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, name, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-bool set_default_value(const wchar_t* name, const std::wstring& value) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, name, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  const bool ok =
-      RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-  RegCloseKey(key);
-  return ok;
+bool set_default_value(const std::wstring& name, const std::wstring& value) {
+  return RegSetKeyValueW(HKEY_CLASSES_ROOT, name.c_str(), nullptr, REG_SZ, value.c_str(),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
+         ERROR_SUCCESS;
 }
 
 }  // namespace
 
 HtmViewerRegistration::HtmViewerRegistration(const std::wstring& viewer_exe) {
-  auto save = [](const wchar_t* name) {
-    Saved saved;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, name, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-      saved.key_existed = true;
-      saved.value = default_value(key);
-      RegCloseKey(key);
-    }
-    return saved;
-  };
-  extension_ = save(kExtensionKey);
-  prog_id_existed_ = key_exists(kProgId);
-  command_ = save(kCommandKey);
-  // A registration of ours left by a run that was cut short is not the prefix's own.
-  if (command_.value && command_.value->find(kViewerName) != std::wstring::npos) command_ = {};
-  ok_ = set_default_value(kExtensionKey, kProgId) &&
-        set_default_value(kCommandKey, L"\"" + viewer_exe + L"\" \"%1\"");
+  saved_type_ = default_value(kExtensionKey);
+  // A type of ours left by a run that was cut short is not the prefix's own.
+  if (saved_type_ == kFileType) saved_type_.reset();
+  const std::wstring type = kFileType, shell = type + L"\\shell";
+  ok_ = set_default_value(shell + L"\\open\\command", L"\"" + viewer_exe + L"\" open \"%1\"") &&
+        set_default_value(shell + L"\\view\\command", L"\"" + viewer_exe + L"\" view \"%1\"") &&
+        set_default_value(shell, L"view") && set_default_value(kExtensionKey, kFileType);
 }
 
 HtmViewerRegistration::~HtmViewerRegistration() {
-  auto restore = [](const wchar_t* name, const Saved& saved) {
-    if (!saved.key_existed) {
-      RegDeleteTreeW(HKEY_CLASSES_ROOT, name);
-    } else if (saved.value) {
-      set_default_value(name, *saved.value);
-    } else {
-      HKEY key = nullptr;
-      if (RegOpenKeyExW(HKEY_CLASSES_ROOT, name, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueW(key, nullptr);
-        RegCloseKey(key);
-      }
-    }
-  };
-  restore(kCommandKey, command_);
-  if (!prog_id_existed_) RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
-  restore(kExtensionKey, extension_);
+  if (saved_type_) set_default_value(kExtensionKey, *saved_type_);
+  else RegDeleteTreeW(HKEY_CLASSES_ROOT, kExtensionKey);
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, kFileType);
 }
 
 // ---- the test base ---------------------------------------------------------------------------
 
 void TorvaneTest::SetUp() {
-  const auto exe = path_option("exe");
-  ASSERT_TRUE(exe) << "run with --exe=<path of Torvane.exe>";
-  home_ = std::make_unique<ScratchFolder>(current_test_tag());
-  ASSERT_FALSE(home().empty()) << "cannot create the program's folder";
-  exe_ = home_->copy_in(*exe);
-  ASSERT_FALSE(exe_.empty()) << "cannot copy " << narrow(*exe) << " to " << narrow(home());
+  scratch_ = std::make_unique<ScratchFolder>(current_test_tag());
+  ASSERT_FALSE(scratch_->path().empty()) << "cannot create the program's folder";
+  ASSERT_TRUE(move_home(L"")) << "run with --exe=<path of Torvane.exe>";
 }
 
 void TorvaneTest::TearDown() {
-  DesktopTest::TearDown();
-  if (HasFailure() && home_) std::printf("program folder: %s\n", narrow(home()).c_str());
+  if (HasFailure()) {
+    const std::wstring saved = screenshot(L"failure");
+    if (!saved.empty()) std::printf("screen at the failure: %s\n", narrow(saved).c_str());
+    std::printf("program folder: %s\n", narrow(home()).c_str());
+  }
   program_.reset();
+}
+
+bool TorvaneTest::move_home(std::wstring_view name) {
+  const auto exe = path_option("exe");
+  home_ = name.empty() ? scratch_->path() : scratch_->file(name);
+  if (!exe || !make_folder(home_)) return false;
+  exe_ = home_file(file_name_of(*exe));
+  return CopyFileW(exe->c_str(), exe_.c_str(), FALSE) != FALSE;
+}
+
+std::wstring TorvaneTest::screenshot(std::wstring_view what) {
+  CreateDirectoryW(L"artifacts", nullptr);
+  wchar_t folder[MAX_PATH] = {};
+  GetFullPathNameW(L"artifacts", MAX_PATH, folder, nullptr);
+  const std::wstring path =
+      std::wstring(folder) + L"\\" + current_test_tag() + L"-" + std::wstring(what) + L".bmp";
+  return save_bmp(capture_screen(), path) ? path : std::wstring{};
 }
 
 DWORD TorvaneTest::launch() {
@@ -441,6 +410,25 @@ bool TorvaneTest::close_program(HWND main) {
              << narrow(now) << " changed nothing";
   }
   return ::testing::AssertionFailure() << "could not reach " << narrow(folder);
+}
+
+::testing::AssertionResult TorvaneTest::plain_box(const MessageBoxInfo& box,
+                                                  std::wstring_view title,
+                                                  std::wstring_view text) {
+  if (!box) return ::testing::AssertionFailure() << "no message box";
+  if (box.title != title || box.text != text || box.buttons != 1 || box.icon)
+    return ::testing::AssertionFailure()
+           << "a box \"" << narrow(box.title) << "\": \"" << narrow(box.text) << "\" with "
+           << box.buttons << " buttons" << (box.icon ? " and an icon" : "") << ", expected \""
+           << narrow(title) << "\": \"" << narrow(text) << "\" with 1 button and no icon";
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult TorvaneTest::shows_box(std::wstring_view title, std::wstring_view text,
+                                                  MessageBoxInfo* box) {
+  const MessageBoxInfo shown = wait_for_message_box(pid_);
+  if (box) *box = shown;
+  return plain_box(shown, title, text);
 }
 
 }  // namespace torvane::e2e

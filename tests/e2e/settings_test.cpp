@@ -23,9 +23,7 @@ TEST_F(SettingsFile, ClosingWritesTheDialogsStateAndTheNextStartRestoresIt) {
   // A Japanese folder name; the second byte of ソ in code page 932 is that of "\".
   const std::wstring pictures = home_file(L"写真ソフト");
   const Names names{L"1春.bmp", L"2夏.bmp"};
-  ASSERT_TRUE(make_folder(pictures));
-  for (const auto& name : names)
-    ASSERT_TRUE(write_solid_bmp(pictures + L"\\" + name, 4, 4, rgb(10, 200, 100)));
+  ASSERT_TRUE(write_pictures(pictures, names));
 
   // First start: the user picks the folder's pictures, random order, every 12 minutes.
   ASSERT_NE(launch(), 0u);
@@ -85,15 +83,12 @@ TEST_F(SettingsFile, FiftyOneBitmapsInTheRememberedFolderBringTheLimitMessageFir
     ASSERT_TRUE(write_solid_bmp(pictures + L"\\" + name, 1, 1, rgb(0, 0, 0)));
     if (i < 50) first_fifty.push_back(name);
   }
-  ASSERT_TRUE(write_file_bytes(home_file(L"TorVan.ini"),
-                               in_code_page(pictures + L"\\\n\r\n0\n\r\n3\r\n", CP_ACP)));
+  ASSERT_TRUE(write_file_bytes(home_file(L"TorVan.ini"), settings_bytes(pictures, 0, L"3")));
 
   ASSERT_NE(launch(), 0u);
   ASSERT_TRUE(press_intro_ok());
-  const MessageBoxInfo box = wait_for_message_box(pid());
-  ASSERT_TRUE(box) << "no message about the 51st file";
-  EXPECT_EQ(box.title, L"注意");
-  EXPECT_EQ(box.text, L"最大の 50 ファイルまで読みこみました。");
+  MessageBoxInfo box;
+  ASSERT_TRUE(shows_box(says::kCaution, says::kFiftyRead, &box));
   HWND main = find_top_window(pid(), kMainTitle);
   EXPECT_FALSE(main && is_visible(main)) << "the main window showed before the message";
   ASSERT_TRUE(dismiss(box));
@@ -107,6 +102,30 @@ TEST_F(SettingsFile, FiftyOneBitmapsInTheRememberedFolderBringTheLimitMessageFir
   ASSERT_TRUE(press(control(dialog, kCancel)));
   ASSERT_TRUE(is_visible(main));
   EXPECT_TRUE(close_program(main));
+}
+
+// Windows ending the session is a close of the main window: the settings are saved. A shutdown
+// that another program called off (WM_ENDSESSION with FALSE) saves nothing.
+TEST_F(SettingsFile, TheEndOfTheWindowsSessionSavesTheSettings) {
+  const std::wstring pictures = home_file(L"pictures");
+  ASSERT_TRUE(write_pictures(pictures, {L"a.bmp"}));
+  const std::string settings = settings_bytes(pictures, 2, L"7分");
+  const std::wstring file = home_file(L"TorVan.ini");
+  ASSERT_TRUE(write_file_bytes(file, settings));
+  ASSERT_NE(launch(), 0u);
+  HWND main = pass_intro();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(DeleteFileW(file.c_str()));
+
+  DWORD_PTR may_end = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &may_end));
+  EXPECT_TRUE(may_end) << "the program held up the end of the session";
+  PostMessageW(main, WM_ENDSESSION, FALSE, 0);
+  ASSERT_TRUE(settle());
+  EXPECT_FALSE(file_exists(file)) << "saved although the session goes on";
+  PostMessageW(main, WM_ENDSESSION, TRUE, 0);
+  EXPECT_TRUE(wait_for([&] { return read_file_bytes(file) == settings; }))
+      << "what was saved: " << read_file_bytes(file).value_or("(nothing)");
 }
 
 }  // namespace

@@ -45,8 +45,7 @@ class Show : public TorvaneTest {
       const std::wstring name = pictures + L"\\" + std::to_wstring(++number) + L".bmp";
       if (!write_solid_bmp(name, kPictureWidth, kPictureHeight, colour)) return nullptr;
     }
-    if (!write_file_bytes(home_file(L"TorVan.ini"),
-                          in_code_page(pictures + L"\\\n\r\n0\n\r\n2\r\n", CP_ACP)) ||
+    if (!write_file_bytes(home_file(L"TorVan.ini"), settings_bytes(pictures, 0, L"2")) ||
         launch() == 0)
       return nullptr;
     return pass_intro();

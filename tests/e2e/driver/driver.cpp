@@ -215,12 +215,6 @@ bool Process::wait_for_exit(std::chrono::milliseconds timeout) const {
          WaitForSingleObject(handle_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
-std::optional<DWORD> Process::exit_code() const {
-  DWORD code = 0;
-  if (!handle_ || running() || !GetExitCodeProcess(handle_, &code)) return std::nullopt;
-  return code;
-}
-
 void Process::terminate() const {
   if (handle_) TerminateProcess(handle_, 255);
 }
@@ -379,52 +373,23 @@ bool set_text(HWND edit, std::wstring_view text, std::chrono::milliseconds timeo
                              SMTO_NORMAL, static_cast<UINT>(timeout.count()), &result) != 0;
 }
 
-std::jthread set_text_async(HWND edit, std::wstring text) {
-  // Bounded, so that a test which fails before closing the box still ends.
-  return std::jthread(
-      [edit, text = std::move(text)] { set_text(edit, text, 3 * kDefaultTimeout); });
-}
-
-std::vector<std::wstring> list_items(HWND list) {
+std::vector<std::wstring> entries_of(HWND list) {
   const bool combo = is_combo_box(list);
-  const UINT get_count = combo ? CB_GETCOUNT : LB_GETCOUNT;
   const UINT get_length = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
   const UINT get_text = combo ? CB_GETLBTEXT : LB_GETTEXT;
-  std::vector<std::wstring> items;
-  const auto count = send(list, get_count, 0, 0);
+  std::vector<std::wstring> entries;
+  const auto count = send(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     const auto length = send(list, get_length, static_cast<WPARAM>(i), 0);
-    // The program may refill the list between the two calls with a longer entry, and the text
-    // is copied whole across processes: leave room for any entry a list box can hold.
-    std::wstring text(std::max<std::size_t>(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, 4096),
-                      L'\0');
+    // A file or folder name has at most 255 characters.
+    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1024, L'\0');
     const auto copied =
         send(list, get_text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
-    items.push_back(std::move(text));
+    text.resize(wcsnlen(text.c_str(), std::min(text.size(), static_cast<std::size_t>(
+                                                                std::max<LRESULT>(copied, 0)))));
+    entries.push_back(std::move(text));
   }
-  return items;
-}
-
-std::vector<int> list_selection(HWND list) {
-  std::vector<int> selected;
-  if (is_combo_box(list)) {
-    const auto index = send(list, CB_GETCURSEL, 0, 0);
-    if (index >= 0) selected.push_back(static_cast<int>(index));
-    return selected;
-  }
-  const auto style = GetWindowLongW(list, GWL_STYLE);
-  if (style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) {
-    const auto count = send(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-      if (send(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0)
-        selected.push_back(static_cast<int>(i));
-    }
-  } else {
-    const auto index = send(list, LB_GETCURSEL, 0, 0);
-    if (index >= 0) selected.push_back(static_cast<int>(index));
-  }
-  return selected;
+  return entries;
 }
 
 Refusal select(HWND list, int index, bool selected) {
@@ -473,8 +438,17 @@ MessageBoxInfo find_message_box(DWORD process_id) {
     wchar_t title[512] = {};
     GetWindowTextW(window, title, 512);
     box.title = title;
-    // The message text is the static with id 0xFFFF in every message box.
+    // The message text is the static with id 0xFFFF in every message box; the icon a
+    // static showing an icon; buttons that the box does not use are hidden or gone.
     if (HWND text = find_child_by_id(window, 0xFFFF)) box.text = text_of(text);
+    for (HWND child : children(window, {})) {
+      if (!IsWindowVisible(child)) continue;
+      if (same_text_ignoring_case(class_of(child), L"Button")) ++box.buttons;
+      if (same_text_ignoring_case(class_of(child), L"Static") &&
+          (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+          send(child, STM_GETICON, 0, 0) != 0)
+        box.icon = true;
+    }
     return box;
   }
   return {};

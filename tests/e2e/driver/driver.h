@@ -98,7 +98,6 @@ class Process {
   bool running() const;
   // True when the program ended within `timeout`.
   bool wait_for_exit(std::chrono::milliseconds timeout = kDefaultTimeout) const;
-  std::optional<DWORD> exit_code() const;
   void terminate() const;
 
  private:
@@ -153,13 +152,11 @@ Refusal click(HWND button);
 // returns once `timeout` passes, with the text set.
 bool set_text(HWND edit, std::wstring_view text,
               std::chrono::milliseconds timeout = kDefaultTimeout);
-// The same without waiting for the handler: for a change that is expected to open a box.
-// The returned thread finishes once the handler returns.
-std::jthread set_text_async(HWND edit, std::wstring text);
 
-// List boxes (LISTBOX) and combo boxes (COMBOBOX).
-std::vector<std::wstring> list_items(HWND list);
-std::vector<int> list_selection(HWND list);
+// The entries of a LISTBOX or COMBOBOX. Each is read into a buffer with room to spare: the
+// text is copied whole across processes, and an entry that the program replaced by a longer
+// one between the length query and the read must not overrun it.
+std::vector<std::wstring> entries_of(HWND list);
 // Selects (or, for a multiple-selection list, also deselects) an entry and posts the
 // LBN_SELCHANGE / CBN_SELCHANGE notification that a user's click would have caused.
 Refusal select(HWND list, int index, bool selected = true);
@@ -177,6 +174,8 @@ struct MessageBoxInfo {
   HWND window = nullptr;
   std::wstring title;
   std::wstring text;
+  int buttons = 0;    // buttons shown
+  bool icon = false;  // an icon shown beside the text
   explicit operator bool() const { return window != nullptr; }
 };
 

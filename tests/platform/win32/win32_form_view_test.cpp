@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "forms/screen_window.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_window_system.h"
 #include "ui/file_controls.h"
@@ -306,99 +307,99 @@ TEST_F(Win32FormViewTest, KeyboardPressesOnlyTheFocusedButtonAndFocusLeavesSwitc
 
 // ---- The full-screen window and its picture ---------------------------------------------------
 
-class ScreenForm : public ui::Form {
- public:
-  ScreenForm()
-      : ui::Form({.name = "ScreenForm",
-                  .caption = "Form2",
-                  .frame = ui::FrameStyle::borderless_maximised,
-                  .unit = ui::ScaleUnit::pixels,
-                  .client_width = 312,
-                  .client_height = 213}),
-        picture(*this, "picture", {20, 10, 200, 150}, 0) {}
-  ui::PictureBox picture;
+// The real screen window, its picture area at (20, 10), 200 x 150 pixels.
+class Win32ScreenTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form.Picture1.set_rect({20, 10, 200, 150});
+    form.attach_view(windows.create_view(form));
+  }
+  void TearDown() override { form.close(); }
+
+  HWND top() const { return static_cast<Win32FormView*>(form.view())->hwnd(); }
+  HWND box() const { return static_cast<HWND>(form.Picture1.native); }
+
+  Win32WindowSystem windows{::GetModuleHandleW(nullptr)};
+  forms::FrmScrn form;
 };
 
-COLORREF screen_pixel(int x, int y) {
-  HDC dc = ::GetDC(nullptr);
-  const COLORREF c = ::GetPixel(dc, x, y);
-  ::ReleaseDC(nullptr, dc);
-  return c;
+struct Dot {
+  int x, y;
+  COLORREF colour;
+};
+
+// Whether the screen comes to show each colour at its point.
+::testing::AssertionResult shows(std::initializer_list<Dot> dots) {
+  std::string wrong;
+  const bool all = test::eventually([&] {
+    wrong.clear();
+    for (const Dot& d : dots)
+      if (test::screen_pixel(d.x, d.y) != d.colour)
+        wrong += " (" + std::to_string(d.x) + "," + std::to_string(d.y) + ")";
+    return wrong.empty();
+  });
+  if (all) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "other colours at" << wrong;
 }
 
-TEST(Win32ScreenTest, CoversTheMonitorAndDrawsThePictureOneToOneInsideTheEdge) {
-  Win32WindowSystem windows{::GetModuleHandleW(nullptr)};
-  ScreenForm form;
+TEST_F(Win32ScreenTest, CoversTheMonitorAndDrawsThePictureOneToOneInsideTheEdge) {
   int clicks = 0;
-  form.picture.on_click = [&] { ++clicks; };
-  form.attach_view(windows.create_view(form));
-  HWND top = static_cast<Win32FormView*>(form.view())->hwnd();
-  HWND box = static_cast<HWND>(form.picture.native);
-
+  form.Picture1.on_click = [&] { ++clicks; };
   // A 3 x 2 picture: red, green, blue / white, black, grey.
-  image::Picture& p = form.picture.picture_buffer();
+  image::Picture& p = form.Picture1.picture_buffer();
   p.width = 3;
   p.height = 2;
   p.pixels = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808080};
-  form.picture.picture_changed();
+  form.Picture1.picture_changed();
   form.show();
-  ::UpdateWindow(top);
-  ::UpdateWindow(box);
 
   RECT window;
-  ::GetWindowRect(top, &window);
+  ::GetWindowRect(top(), &window);
   EXPECT_EQ(window.left, 0);
   EXPECT_EQ(window.top, 0);
   EXPECT_EQ(window.right, ::GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(window.bottom, ::GetSystemMetrics(SM_CYSCREEN));
-  EXPECT_FALSE(::GetWindowLongPtrW(top, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_FALSE(::GetWindowLongPtrW(top(), GWL_EXSTYLE) & WS_EX_TOPMOST);
 
-  // The sunken edge is two pixels; the picture starts right inside it.
+  // The sunken edge is two pixels; the picture starts right inside it, the button face
+  // beside and below it.
   const int x = 20 + 2, y = 10 + 2;
-  EXPECT_EQ(screen_pixel(x, y), RGB(255, 0, 0));
-  EXPECT_EQ(screen_pixel(x + 1, y), RGB(0, 255, 0));
-  EXPECT_EQ(screen_pixel(x + 2, y), RGB(0, 0, 255));
-  EXPECT_EQ(screen_pixel(x, y + 1), RGB(255, 255, 255));
-  EXPECT_EQ(screen_pixel(x + 2, y + 1), RGB(128, 128, 128));
-  // Beside and below the picture, the button face.
-  EXPECT_EQ(screen_pixel(x + 3, y), ::GetSysColor(COLOR_BTNFACE));
-  EXPECT_EQ(screen_pixel(x, y + 2), ::GetSysColor(COLOR_BTNFACE));
-  EXPECT_EQ(screen_pixel(20, 10), ::GetSysColor(COLOR_BTNSHADOW));
-  EXPECT_EQ(screen_pixel(21, 11), ::GetSysColor(COLOR_3DDKSHADOW));
+  const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+  EXPECT_TRUE(shows({{x, y, RGB(255, 0, 0)},
+                     {x + 1, y, RGB(0, 255, 0)},
+                     {x + 2, y, RGB(0, 0, 255)},
+                     {x, y + 1, RGB(255, 255, 255)},
+                     {x + 2, y + 1, RGB(128, 128, 128)},
+                     {x + 3, y, face},
+                     {x, y + 2, face},
+                     {20, 10, ::GetSysColor(COLOR_BTNSHADOW)},
+                     {21, 11, ::GetSysColor(COLOR_3DDKSHADOW)}}));
 
   // A click on the screen's own surface does nothing. On the picture the press takes the
   // mouse and its release there is the click; released beside the picture it is none.
-  ::SendMessageW(top, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  ::SendMessageW(top, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  ::SendMessageW(top, WM_KEYDOWN, VK_ESCAPE, 0);
+  ::SendMessageW(top(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::SendMessageW(top(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  ::SendMessageW(top(), WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_EQ(clicks, 0);
-  ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+  ::SendMessageW(box(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
   EXPECT_EQ(clicks, 0);
-  EXPECT_EQ(::GetCapture(), box);
-  ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+  EXPECT_EQ(::GetCapture(), box());
+  ::SendMessageW(box(), WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
   EXPECT_EQ(clicks, 1);
-  ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
-  ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(-5, 50));
+  ::SendMessageW(box(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+  ::SendMessageW(box(), WM_LBUTTONUP, 0, MAKELPARAM(-5, 50));
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(::GetCapture(), nullptr);
 
   // An empty picture leaves only the background.
-  form.picture.clear_picture();
-  ::UpdateWindow(box);
-  EXPECT_EQ(screen_pixel(x, y), ::GetSysColor(COLOR_BTNFACE));
-  form.close();
+  form.Picture1.clear_picture();
+  EXPECT_TRUE(shows({{x, y, face}}));
 }
 
-TEST(Win32ScreenTest, DrawsAnIndexedPictureThroughItsWholePaletteInEitherRowOrder) {
-  Win32WindowSystem windows{::GetModuleHandleW(nullptr)};
-  ScreenForm form;
-  form.attach_view(windows.create_view(form));
-  HWND top = static_cast<Win32FormView*>(form.view())->hwnd();
-  HWND box = static_cast<HWND>(form.picture.native);
+TEST_F(Win32ScreenTest, DrawsAnIndexedPictureThroughItsWholePaletteInEitherRowOrder) {
   form.show();
-
   // 5 x 2 indices in rows padded to 8 bytes, naming entries low and high in the palette.
-  image::Picture& p = form.picture.picture_buffer();
+  image::Picture& p = form.Picture1.picture_buffer();
   p.width = 5;
   p.height = 2;
   p.bits_per_pixel = 8;
@@ -411,11 +412,8 @@ TEST(Win32ScreenTest, DrawsAnIndexedPictureThroughItsWholePaletteInEitherRowOrde
   p.palette[255] = 0xFFFFFF;
   const std::vector<std::uint8_t> top_row = {1, 2, 3, 200, 255, 0, 0, 0};
   const std::vector<std::uint8_t> bottom_row = {255, 0, 3, 2, 1, 0, 0, 0};
-  const COLORREF want[2][5] = {
-      {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(0x12, 0x34, 0x56), RGB(255, 255, 255)},
-      {RGB(255, 255, 255), RGB(0, 0, 0), RGB(0, 0, 255), RGB(0, 255, 0), RGB(255, 0, 0)},
-  };
   const int x = 20 + 2, y = 10 + 2;
+  const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
   for (bool bottom_up : {false, true}) {
     SCOPED_TRACE(bottom_up ? "bottom row first" : "top row first");
     p.bottom_up = bottom_up;
@@ -423,25 +421,58 @@ TEST(Win32ScreenTest, DrawsAnIndexedPictureThroughItsWholePaletteInEitherRowOrde
     const auto& second = bottom_up ? top_row : bottom_row;
     p.indices.assign(first.begin(), first.end());
     p.indices.insert(p.indices.end(), second.begin(), second.end());
-    form.picture.picture_changed();
-    ::UpdateWindow(top);
-    ::UpdateWindow(box);
-    for (int row = 0; row < 2; ++row) {
-      for (int col = 0; col < 5; ++col) {
-        EXPECT_EQ(screen_pixel(x + col, y + row), want[row][col]) << "at " << col << "," << row;
-      }
-    }
+    form.Picture1.picture_changed();
     // The padding is not drawn: beside and below the picture, the button face.
-    EXPECT_EQ(screen_pixel(x + 5, y), ::GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(screen_pixel(x, y + 2), ::GetSysColor(COLOR_BTNFACE));
+    EXPECT_TRUE(shows({{x, y, RGB(255, 0, 0)},
+                       {x + 1, y, RGB(0, 255, 0)},
+                       {x + 2, y, RGB(0, 0, 255)},
+                       {x + 3, y, RGB(0x12, 0x34, 0x56)},
+                       {x + 4, y, RGB(255, 255, 255)},
+                       {x, y + 1, RGB(255, 255, 255)},
+                       {x + 1, y + 1, RGB(0, 0, 0)},
+                       {x + 2, y + 1, RGB(0, 0, 255)},
+                       {x + 3, y + 1, RGB(0, 255, 0)},
+                       {x + 4, y + 1, RGB(255, 0, 0)},
+                       {x + 5, y, face},
+                       {x, y + 2, face}}));
   }
-
-  // Cleared, the picture leaves only the background.
-  form.picture.clear_picture();
+  form.Picture1.clear_picture();
   EXPECT_TRUE(p.indices.empty());
-  ::UpdateWindow(box);
-  EXPECT_EQ(screen_pixel(x, y), ::GetSysColor(COLOR_BTNFACE));
-  form.close();
+  EXPECT_TRUE(shows({{x, y, face}}));
+}
+
+// While the show covers the screen, neither the screen saver nor the monitor's power saving
+// may cover it: the window keeps those requests from the system; anything else goes on.
+LRESULT WINAPI note_system_command(HWND, UINT, WPARAM, LPARAM);
+std::vector<WPARAM> carried_out;
+test::ImportHook* default_procedure = nullptr;
+
+LRESULT WINAPI note_system_command(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_SYSCOMMAND)
+    return default_procedure->original<WNDPROC>()(hwnd, msg, wp, lp);
+  carried_out.push_back(wp & 0xFFF0);
+  return 0;
+}
+
+TEST_F(Win32ScreenTest, KeepsTheScreenSaverAndPowerSavingAwayWhileShown) {
+  test::ImportHook hook("user32.dll", "DefWindowProcW", reinterpret_cast<void*>(&note_system_command));
+  ASSERT_TRUE(hook.hooked());
+  default_procedure = &hook;
+  struct Row {
+    bool shown;
+    WPARAM command;
+    bool carried_out;
+  };
+  const Row rows[] = {{true, SC_SCREENSAVE, false}, {true, SC_MONITORPOWER, false},
+                      {true, SC_KEYMENU, true},     {false, SC_SCREENSAVE, true},
+                      {false, SC_MONITORPOWER, true}};
+  for (const Row& r : rows) {
+    r.shown ? form.show() : form.hide();
+    carried_out.clear();
+    ::SendMessageW(top(), WM_SYSCOMMAND, r.command, 0);
+    EXPECT_EQ(!carried_out.empty(), r.carried_out)
+        << "command " << r.command << (r.shown ? " while shown" : " while hidden");
+  }
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <array>
 
+#include "forms/picture_list_dialog_window.h"
+#include "platform/win32/win32_form_view.h"
 #include "platform/win32/win32_window_system.h"
 #include "win32_test_support.h"
 
@@ -233,10 +235,42 @@ TEST_F(Win32ServicesTest, ButtonFaceColourIsTheSystemColourAsRgb) {
                                           (std::uint32_t{GetGValue(c)} << 8) | GetBValue(c));
 }
 
-TEST_F(Win32ServicesTest, OpeningAMissingDocumentReportsFailure) {
-  const std::int32_t result = sys.open_document(narrow(dir / L"help.htm"), dir.utf8());
-  EXPECT_LE(result, 32);
-  EXPECT_GE(result, 0);
+// The help page goes to the shell with the dialog as its owner, the verb "open", no
+// parameters, the program's folder to start in and a normal window; the shell's answer
+// comes back as it is.
+struct ShellCall {
+  HWND owner;
+  std::wstring verb, file, parameters, folder;
+  int show;
+};
+std::vector<ShellCall> shell_calls;
+std::vector<INT_PTR> shell_answers;
+
+HINSTANCE WINAPI note_shell_call(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
+                                 LPCWSTR folder, INT show) {
+  auto text = [](LPCWSTR t) { return t ? std::wstring(t) : std::wstring(L"(none)"); };
+  shell_calls.push_back({owner, text(verb), text(file), text(parameters), text(folder), show});
+  return reinterpret_cast<HINSTANCE>(shell_answers[shell_calls.size() - 1]);
+}
+
+TEST_F(Win32ServicesTest, TheHelpPageGoesToTheShellOwnedByTheDialogInANormalWindow) {
+  test::ImportHook hook("shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&note_shell_call));
+  ASSERT_TRUE(hook.hooked());
+  forms::FrmSelectFiles dialog(sys);
+  dialog.attach_view(windows.create_view(dialog));
+  dialog.show();
+  shell_answers = {42, 32, 2};
+  for (std::int32_t answer : {42, 32, 2})
+    EXPECT_EQ(sys.open_document("C:\\表示ソフト\\help.htm", "C:\\表示ソフト"), answer);
+  ASSERT_EQ(shell_calls.size(), 3u);
+  const ShellCall& call = shell_calls[0];
+  EXPECT_EQ(call.owner, static_cast<Win32FormView*>(dialog.view())->hwnd());
+  EXPECT_EQ(::lstrcmpiW(call.verb.c_str(), L"open"), 0) << narrow(call.verb);
+  EXPECT_EQ(call.file, L"C:\\表示ソフト\\help.htm");
+  EXPECT_TRUE(call.parameters.empty() || call.parameters == L"(none)");
+  EXPECT_EQ(call.folder, L"C:\\表示ソフト");
+  EXPECT_EQ(call.show, SW_SHOWNORMAL);
+  dialog.close();
 }
 
 TEST_F(Win32ServicesTest, TheGeneratorRepeatsForTheSameSeedAndStaysBelowOne) {
