@@ -1,6 +1,7 @@
-// The native views, in-process under Wine: a form with every kind of control is mirrored into
-// native windows, and the messages a user's action produces become the model calls a
-// headless test makes.
+// The native views, in-process under Wine: the program's own dialog and main window are
+// mirrored into native windows, and the messages a user's action produces become the model
+// calls a headless test makes. How the windows look is read from the real program by
+// tests/e2e/windows_test.cpp.
 
 #include "platform/win32/win32_form_view.h"
 
@@ -9,299 +10,228 @@
 #include <initializer_list>
 #include <vector>
 
+#include "forms/intro_and_main_windows.h"
+#include "forms/picture_list_dialog_window.h"
 #include "forms/screen_window.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_window_system.h"
-#include "ui/file_controls.h"
 #include "win32_test_support.h"
 
 namespace torvane::platform {
 namespace {
 
 using win32::narrow;
-using win32::widen;
-
-class TestForm : public ui::Form {
- public:
-  explicit TestForm(Services& sys)
-      : ui::Form({.name = "TestForm",
-                  .caption = "テスト",
-                  .frame = ui::FrameStyle::fixed_close_only,
-                  .unit = ui::ScaleUnit::twips,
-                  .client_width = 6000,
-                  .client_height = 4000}),
-        // Declared out of tab order on purpose: the natives must follow the tab order.
-        label(*this, "label", "ラベル", {120, 2600, 975, 255}, 7),
-        ok(*this, "ok", "OK", {120, 120, 975, 375}, 0),
-        field(*this, "field", "1", {120, 600, 975, 300}, 1),
-        check(*this, "check", "Check2", {120, 1000, 255, 195}, 2),
-        list(*this, "list", {1200, 120, 1935, 2000}, 3),
-        drives(*this, sys, "drives", {3300, 120, 2000, 300}, 4),
-        dirs(*this, sys, "dirs", {3300, 600, 2000, 2000}, 5),
-        off(*this, "off", "Off", {120, 1500, 975, 375}, 6, /*enabled=*/false),
-        timer(*this, "timer") {}
-  ui::Label label;
-  ui::CommandButton ok;
-  ui::TextBox field;
-  ui::CheckBox check;
-  ui::ListBox list;
-  ui::DriveListBox drives;
-  ui::DirListBox dirs;
-  ui::CommandButton off;
-  ui::Timer timer;
-};
 
 class Win32FormViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form.ok.on_click = [this] { ++clicks; };
-    form.off.on_click = [this] { ++clicks; };
-    form.field.on_change = [this] { ++changes; };
-    form.list.on_click = [this] { ++list_clicks; };
-    form.drives.on_change = [this] { ++drive_changes; };
-    form.timer.on_timer = [this] { ++ticks; };
-    form.on_close_request = [this] { ++close_requests; };
-    form.attach_view(windows.create_view(form));
+    dialog.CmdOK.on_click = [this] { ++clicks; };
+    dialog.CmdCancel.on_click = [this] { ++clicks; };
+    dialog.cmdAddAll.on_click = [this] { ++clicks; };
+    dialog.minute.on_change = [this] { ++changes; };
+    dialog.List1.on_click = [this] { ++list_clicks; };
+    dialog.Drive1.on_change = [this] { ++drive_changes; };
+    main.Timer1.on_timer = [this] { ++ticks; };
+    main.on_close_request = [this] { ++close_requests; };
+    dialog.attach_view(windows.create_view(dialog));
+    main.attach_view(windows.create_view(main));
   }
-  void TearDown() override { form.close(); }
+  void TearDown() override {
+    dialog.close();
+    main.close();
+  }
 
-  HWND hwnd(const ui::Control& c) const { return static_cast<HWND>(c.native); }
-  HWND top() const { return static_cast<Win32FormView*>(form.view())->hwnd(); }
+  static HWND hwnd(const ui::Control& c) { return static_cast<HWND>(c.native); }
+  static HWND top(const ui::Form& f) { return static_cast<Win32FormView*>(f.view())->hwnd(); }
   // What the control sends its parent when the user acts on it.
-  void notify(const ui::Control& c, int code) {
-    ::SendMessageW(top(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd(c)), code),
+  static void notify(const ui::Control& c, int code) {
+    ::SendMessageW(::GetParent(hwnd(c)), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd(c)), code),
                    reinterpret_cast<LPARAM>(hwnd(c)));
   }
-  std::wstring list_text(const ui::Control& c, int i) {
+  static std::wstring list_text(const ui::Control& c, int i) {
     wchar_t buffer[512] = {};
     ::SendMessageW(hwnd(c), LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buffer));
     return buffer;
   }
+  static LRESULT send(const ui::Control& c, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
+    return ::SendMessageW(hwnd(c), msg, wp, lp);
+  }
 
   Win32WindowSystem windows{::GetModuleHandleW(nullptr)};
   Win32Services sys{windows};
-  TestForm form{sys};
+  forms::FrmSelectFiles dialog{sys};
+  forms::FrmMain main;
   int clicks = 0, changes = 0, list_clicks = 0, drive_changes = 0, ticks = 0, close_requests = 0;
 };
 
-TEST_F(Win32FormViewTest, NativeControlsFollowTheTabOrderWithStableIdsClassesAndSizes) {
-  ASSERT_NE(top(), nullptr);
-  EXPECT_EQ(narrow(win32::window_text(top())), "テスト");
-  struct Expect {
-    const ui::Control* control;
-    const wchar_t* cls;
-  };
-  const Expect expected[] = {{&form.ok, L"Button"},     {&form.field, L"Edit"},
-                             {&form.check, L"Button"},  {&form.list, L"ListBox"},
-                             {&form.drives, L"ComboBox"}, {&form.dirs, L"ListBox"},
-                             {&form.off, L"Button"},    {&form.label, L"Static"}};
-  // The z-order from the top is the tab order, which is what Tab walks.
-  HWND child = ::GetWindow(top(), GW_CHILD);
-  for (const Expect& e : expected) {
-    ASSERT_EQ(child, hwnd(*e.control)) << e.control->name();
-    EXPECT_EQ(::GetDlgCtrlID(child), 100 + e.control->tab_index());
-    wchar_t cls[32] = {};
-    ::GetClassNameW(child, cls, 32);
-    EXPECT_EQ(::lstrcmpiW(cls, e.cls), 0) << e.control->name();
-    child = ::GetWindow(child, GW_HWNDNEXT);
-  }
-  EXPECT_EQ(child, nullptr);
-
-  // Texts as given; no button is a default button.
-  EXPECT_EQ(narrow(win32::window_text(hwnd(form.ok))), "OK");
-  EXPECT_EQ(narrow(win32::window_text(hwnd(form.label))), "ラベル");
-  EXPECT_EQ(narrow(win32::window_text(hwnd(form.field))), "1");
-  for (const ui::Control* b : std::initializer_list<const ui::Control*>{&form.ok, &form.off})
-    EXPECT_EQ(::GetWindowLongPtrW(hwnd(*b), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
-  EXPECT_FALSE(::IsWindowEnabled(hwnd(form.off)));
-
-  // Twips at the window's DPI: 1440 twips to the inch.
-  HDC dc = ::GetDC(top());
-  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSX);
-  ::ReleaseDC(top(), dc);
-  RECT client;
-  ::GetClientRect(top(), &client);
-  EXPECT_EQ(client.right, ::MulDiv(6000, dpi, 1440));
-  EXPECT_EQ(client.bottom, ::MulDiv(4000, dpi, 1440));
-  for (const ui::Control* c :
-       std::initializer_list<const ui::Control*>{&form.ok, &form.list, &form.drives, &form.check}) {
-    RECT r;
-    ::GetWindowRect(hwnd(*c), &r);
-    POINT at{r.left, r.top};
-    ::ScreenToClient(top(), &at);
-    EXPECT_EQ(at.x, ::MulDiv(c->rect().left, dpi, 1440)) << c->name();
-    EXPECT_EQ(at.y, ::MulDiv(c->rect().top, dpi, 1440)) << c->name();
-    EXPECT_EQ(r.right - r.left, ::MulDiv(c->rect().left + c->rect().width, dpi, 1440) -
-                                    ::MulDiv(c->rect().left, dpi, 1440))
-        << c->name();
-    // The closed drop-down list too has the height it is given.
-    EXPECT_EQ(r.bottom - r.top, ::MulDiv(c->rect().top + c->rect().height, dpi, 1440) -
-                                    ::MulDiv(c->rect().top, dpi, 1440))
-        << c->name();
-  }
-}
-
 TEST_F(Win32FormViewTest, ButtonsAndCheckBoxTurnClicksIntoModelCalls) {
-  notify(form.ok, BN_CLICKED);
+  // Created in tab order, so that the z-order is what Tab walks.
+  HWND child = ::GetWindow(top(dialog), GW_CHILD);
+  for (int id = 100; id <= 113; ++id, child = ::GetWindow(child, GW_HWNDNEXT))
+    ASSERT_EQ(::GetDlgCtrlID(child), id);
+
+  notify(dialog.CmdCancel, BN_CLICKED);
   EXPECT_EQ(clicks, 1);
   // Wine sends BN_CLICKED even for a disabled button; the model ignores it.
-  ::SendMessageW(hwnd(form.off), BM_CLICK, 0, 0);
+  ASSERT_FALSE(::IsWindowEnabled(hwnd(dialog.CmdOK)));
+  send(dialog.CmdOK, BM_CLICK);
   EXPECT_EQ(clicks, 1);
 
   // The model decides what a click does; the native box shows the model's value.
-  ::SendMessageW(hwnd(form.check), BM_CLICK, 0, 0);
-  EXPECT_EQ(form.check.value(), 1);
-  EXPECT_EQ(::SendMessageW(hwnd(form.check), BM_GETCHECK, 0, 0), BST_CHECKED);
-  ::SendMessageW(hwnd(form.check), BM_CLICK, 0, 0);
-  EXPECT_EQ(form.check.value(), 0);
+  send(dialog.ChkRandom, BM_CLICK);
+  EXPECT_EQ(dialog.ChkRandom.value(), 1);
+  EXPECT_EQ(send(dialog.ChkRandom, BM_GETCHECK), BST_CHECKED);
+  send(dialog.ChkRandom, BM_CLICK);
+  EXPECT_EQ(dialog.ChkRandom.value(), 0);
   for (int value : {2, 1, 0}) {
-    form.check.set_value(value);
-    EXPECT_EQ(::SendMessageW(hwnd(form.check), BM_GETCHECK, 0, 0), value);
+    dialog.ChkRandom.set_value(value);
+    EXPECT_EQ(send(dialog.ChkRandom, BM_GETCHECK), value);
   }
 
   // The dialog keys' IDOK and IDCANCEL, sent with the focused control as sender, are no
   // notification of that control.
-  ::SendMessageW(top(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(hwnd(form.check)));
-  ::SendMessageW(top(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(hwnd(form.ok)));
-  EXPECT_EQ(form.check.value(), 0);
+  ::SendMessageW(top(dialog), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(hwnd(dialog.ChkRandom)));
+  ::SendMessageW(top(dialog), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(hwnd(dialog.CmdCancel)));
+  EXPECT_EQ(dialog.ChkRandom.value(), 0);
   EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(Win32FormViewTest, TextFieldRaisesOneChangePerEditWhicheverSideMadeIt) {
   // Typing (WM_SETTEXT stands for it: the edit sends EN_CHANGE).
-  ::SetWindowTextW(hwnd(form.field), L"12分");
-  EXPECT_EQ(form.field.text(), "12分");
+  ::SetWindowTextW(hwnd(dialog.minute), L"12分");
+  EXPECT_EQ(dialog.minute.text(), "12分");
   EXPECT_EQ(changes, 1);
   // Code sets the text: one change, and the field shows it; the field's own EN_CHANGE from
   // that push is not taken for typing.
-  form.field.set_text("abc");
+  dialog.minute.set_text("abc");
   EXPECT_EQ(changes, 2);
-  EXPECT_EQ(narrow(win32::window_text(hwnd(form.field))), "abc");
+  EXPECT_EQ(narrow(win32::window_text(hwnd(dialog.minute))), "abc");
   // A text of any length is taken.
   const std::wstring long_text(40000, L'9');
-  ::SetWindowTextW(hwnd(form.field), long_text.c_str());
-  EXPECT_EQ(form.field.text().size(), 40000u);
+  ::SetWindowTextW(hwnd(dialog.minute), long_text.c_str());
+  EXPECT_EQ(dialog.minute.text().size(), 40000u);
 }
 
 TEST_F(Win32FormViewTest, ListMirrorsEntriesAndSelectionBothWays) {
-  for (const char* name : {"a.bmp", "写真.bmp", "c.bmp", "d.bmp"}) form.list.add_item(name);
-  ASSERT_EQ(::SendMessageW(hwnd(form.list), LB_GETCOUNT, 0, 0), 4);
-  EXPECT_EQ(narrow(list_text(form.list, 1)), "写真.bmp");
+  auto& list = dialog.List1;
+  for (const char* name : {"a.bmp", "写真.bmp", "c.bmp", "d.bmp"}) list.add_item(name);
+  ASSERT_EQ(send(list, LB_GETCOUNT), 4);
+  EXPECT_EQ(narrow(list_text(list, 1)), "写真.bmp");
 
   // The user selects entries 1 and 3 (Ctrl+click): the list tells its parent.
-  ::SendMessageW(hwnd(form.list), LB_SETSEL, TRUE, 1);
-  ::SendMessageW(hwnd(form.list), LB_SETSEL, TRUE, 3);
-  ::SendMessageW(hwnd(form.list), LB_SETCARETINDEX, 3, FALSE);
-  notify(form.list, LBN_SELCHANGE);
+  send(list, LB_SETSEL, TRUE, 1);
+  send(list, LB_SETSEL, TRUE, 3);
+  send(list, LB_SETCARETINDEX, 3, FALSE);
+  notify(list, LBN_SELCHANGE);
   EXPECT_EQ(list_clicks, 1);
-  EXPECT_EQ(form.list.selected_count(), 2);
-  EXPECT_TRUE(form.list.selected(1));
-  EXPECT_TRUE(form.list.selected(3));
-  EXPECT_EQ(form.list.list_index(), 3);
+  EXPECT_EQ(list.selected_count(), 2);
+  EXPECT_TRUE(list.selected(1));
+  EXPECT_TRUE(list.selected(3));
+  EXPECT_EQ(list.list_index(), 3);
 
   // The model selects: the native list shows it.
-  form.list.shift_click(0);
+  list.shift_click(0);
   for (int i = 0; i < 4; ++i)
-    EXPECT_EQ(::SendMessageW(hwnd(form.list), LB_GETSEL, static_cast<WPARAM>(i), 0) > 0,
-              form.list.selected(i))
-        << i;
+    EXPECT_EQ(send(list, LB_GETSEL, static_cast<WPARAM>(i)) > 0, list.selected(i)) << i;
 
-  form.list.clear();
-  EXPECT_EQ(::SendMessageW(hwnd(form.list), LB_GETCOUNT, 0, 0), 0);
-  form.list.add_item("x.bmp");
-  EXPECT_EQ(::SendMessageW(hwnd(form.list), LB_GETCOUNT, 0, 0), 1);
-  EXPECT_EQ(::SendMessageW(hwnd(form.list), LB_GETSELCOUNT, 0, 0), 0);
+  list.clear();
+  EXPECT_EQ(send(list, LB_GETCOUNT), 0);
+  list.add_item("x.bmp");
+  EXPECT_EQ(send(list, LB_GETCOUNT), 1);
+  EXPECT_EQ(send(list, LB_GETSELCOUNT), 0);
 }
 
 TEST_F(Win32FormViewTest, DriveListFollowsTheUserAndFallsBackWhenTheModelRefuses) {
-  const std::vector<std::string>& entries = form.drives.entries();
+  auto& drives = dialog.Drive1;
+  const std::vector<std::string>& entries = drives.entries();
   ASSERT_FALSE(entries.empty());
   const int last = static_cast<int>(entries.size()) - 1;
-  ASSERT_EQ(::SendMessageW(hwnd(form.drives), CB_GETCOUNT, 0, 0), last + 1);
+  ASSERT_EQ(send(drives, CB_GETCOUNT), last + 1);
 
-  ::SendMessageW(hwnd(form.drives), CB_SETCURSEL, static_cast<WPARAM>(last), 0);
-  notify(form.drives, CBN_SELCHANGE);
-  EXPECT_EQ(form.drives.drive(), entries[static_cast<std::size_t>(last)]);
+  send(drives, CB_SETCURSEL, static_cast<WPARAM>(last));
+  notify(drives, CBN_SELCHANGE);
+  EXPECT_EQ(drives.drive(), entries[static_cast<std::size_t>(last)]);
 
   // An entry for a drive that went away: the model refuses it and the list goes back.
-  const LRESULT gone = ::SendMessageW(hwnd(form.drives), CB_ADDSTRING, 0,
-                                      reinterpret_cast<LPARAM>(L"q: [gone]"));
-  ::SendMessageW(hwnd(form.drives), CB_SETCURSEL, static_cast<WPARAM>(gone), 0);
+  const LRESULT gone = send(drives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"q: [gone]"));
+  send(drives, CB_SETCURSEL, static_cast<WPARAM>(gone));
   const int changes_before = drive_changes;
-  notify(form.drives, CBN_SELCHANGE);
+  notify(drives, CBN_SELCHANGE);
   EXPECT_EQ(drive_changes, changes_before);
-  EXPECT_EQ(::SendMessageW(hwnd(form.drives), CB_GETCURSEL, 0, 0), last);
+  EXPECT_EQ(send(drives, CB_GETCURSEL), last);
   // Opening the list reads the drives again, which drops the stale entry.
-  notify(form.drives, CBN_DROPDOWN);
-  EXPECT_EQ(::SendMessageW(hwnd(form.drives), CB_GETCOUNT, 0, 0), last + 1);
+  notify(drives, CBN_DROPDOWN);
+  EXPECT_EQ(send(drives, CB_GETCOUNT), last + 1);
 }
 
 TEST_F(Win32FormViewTest, FolderListShowsLevelsAndOpensAnEntryOnDoubleClick) {
   test::ScratchFolder dir;
   ::CreateDirectoryW((dir / L"Sub").c_str(), nullptr);
   ::CreateDirectoryW((dir / L"写真").c_str(), nullptr);
-  form.dirs.set_path(dir.utf8());
-  const auto& entries = form.dirs.entries();
-  ASSERT_EQ(::SendMessageW(hwnd(form.dirs), LB_GETCOUNT, 0, 0),
-            static_cast<LRESULT>(entries.size()));
+  auto& folders = dialog.Dir1;
+  folders.set_path(dir.utf8());
+  const auto& entries = folders.entries();
+  ASSERT_EQ(send(folders, LB_GETCOUNT), static_cast<LRESULT>(entries.size()));
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    EXPECT_EQ(narrow(list_text(form.dirs, static_cast<int>(i))), entries[i].text);
-    EXPECT_EQ(::SendMessageW(hwnd(form.dirs), LB_GETITEMDATA, i, 0), entries[i].level);
+    EXPECT_EQ(narrow(list_text(folders, static_cast<int>(i))), entries[i].text);
+    EXPECT_EQ(send(folders, LB_GETITEMDATA, i), entries[i].level);
   }
-  EXPECT_EQ(::SendMessageW(hwnd(form.dirs), LB_GETCURSEL, 0, 0), form.dirs.current_index());
+  EXPECT_EQ(send(folders, LB_GETCURSEL), folders.current_index());
 
-  const int sub = form.dirs.current_index() + 2;  // after "Sub" comes "写真"
-  ::SendMessageW(hwnd(form.dirs), LB_SETCURSEL, static_cast<WPARAM>(sub), 0);
-  notify(form.dirs, LBN_DBLCLK);
-  EXPECT_EQ(form.dirs.path(), dir.utf8() + "\\写真");
+  const int sub = folders.current_index() + 2;  // after "Sub" comes "写真"
+  send(folders, LB_SETCURSEL, static_cast<WPARAM>(sub));
+  notify(folders, LBN_DBLCLK);
+  EXPECT_EQ(folders.path(), dir.utf8() + "\\写真");
 }
 
 TEST_F(Win32FormViewTest, TimerTicksOnlyWhileRunningAndCloseIsOnlyARequest) {
-  ::SendMessageW(top(), WM_TIMER, win32::kTimerId, 0);
+  ::SendMessageW(top(main), WM_TIMER, win32::kTimerId, 0);
   EXPECT_EQ(ticks, 0);
-  form.timer.set_interval(60000);
-  form.timer.set_enabled(true);
-  ::SendMessageW(top(), WM_TIMER, win32::kTimerId, 0);
-  ::SendMessageW(top(), WM_TIMER, win32::kTimerId + 1, 0);
+  main.Timer1.set_interval(60000);
+  main.Timer1.set_enabled(true);
+  ::SendMessageW(top(main), WM_TIMER, win32::kTimerId, 0);
+  ::SendMessageW(top(main), WM_TIMER, win32::kTimerId + 1, 0);
   EXPECT_EQ(ticks, 1);
-  form.timer.set_enabled(false);
-  ::SendMessageW(top(), WM_TIMER, win32::kTimerId, 0);
+  main.Timer1.set_enabled(false);
+  ::SendMessageW(top(main), WM_TIMER, win32::kTimerId, 0);
   EXPECT_EQ(ticks, 1);
 
-  ::SendMessageW(top(), WM_CLOSE, 0, 0);
+  ::SendMessageW(top(main), WM_CLOSE, 0, 0);
   EXPECT_EQ(close_requests, 1);
-  EXPECT_TRUE(::IsWindow(top())) << "the model decides what a close means";
+  EXPECT_TRUE(::IsWindow(top(main))) << "the model decides what a close means";
 }
 
 TEST_F(Win32FormViewTest, KeyboardPressesOnlyTheFocusedButtonAndFocusLeavesSwitchedOffControls) {
-  form.show();
-  ASSERT_EQ(::GetFocus(), hwnd(form.ok)) << "the first control in tab order";
-  auto* view = static_cast<Win32FormView*>(form.view());
-  auto key = [&](HWND target, WPARAM vk) {
-    MSG msg{target, WM_KEYDOWN, vk, 0, 0, {0, 0}};
+  dialog.show();
+  ASSERT_EQ(::GetFocus(), hwnd(dialog.File1)) << "the first control in tab order";
+  auto* view = static_cast<Win32FormView*>(dialog.view());
+  auto key = [&](const ui::Control& target, WPARAM vk) {
+    MSG msg{hwnd(target), WM_KEYDOWN, vk, 0, 0, {0, 0}};
     return view->pre_translate(msg);
   };
-  EXPECT_TRUE(key(hwnd(form.ok), VK_RETURN));
+  ::SetFocus(hwnd(dialog.CmdCancel));
+  EXPECT_TRUE(key(dialog.CmdCancel, VK_RETURN));
   EXPECT_EQ(clicks, 1);
 
-  // Enter in the text field presses nothing: there is no default button.
-  ::SetFocus(hwnd(form.field));
-  key(hwnd(form.field), VK_RETURN);
-  key(hwnd(form.field), VK_ESCAPE);
+  // Enter in the text field presses nothing: there is no default button, and Escape is no
+  // cancel button.
+  ::SetFocus(hwnd(dialog.minute));
+  key(dialog.minute, VK_RETURN);
+  key(dialog.minute, VK_ESCAPE);
   EXPECT_EQ(clicks, 1);
 
   // Tab walks the tab order.
-  ::SetFocus(hwnd(form.ok));
-  key(hwnd(form.ok), VK_TAB);
-  EXPECT_EQ(::GetFocus(), hwnd(form.field));
+  ::SetFocus(hwnd(dialog.CmdCancel));
+  key(dialog.CmdCancel, VK_TAB);
+  EXPECT_EQ(::GetFocus(), hwnd(dialog.minute));
 
   // The focused button switched off hands the focus on in tab order.
-  ::SetFocus(hwnd(form.ok));
-  form.ok.set_enabled(false);
-  EXPECT_EQ(::GetFocus(), hwnd(form.field));
-  for (const ui::Control* b : std::initializer_list<const ui::Control*>{&form.ok, &form.off})
+  ::SetFocus(hwnd(dialog.cmdAddAll));
+  dialog.cmdAddAll.set_enabled(false);
+  EXPECT_EQ(::GetFocus(), hwnd(dialog.cmdhlp));
+  for (const ui::Control* b : {&dialog.CmdOK, &dialog.CmdCancel, &dialog.cmdAddAll})
     EXPECT_EQ(::GetWindowLongPtrW(hwnd(*b), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
 }
 
