@@ -11,17 +11,6 @@ namespace torvane::e2e {
 
 namespace {
 
-bool same_ignoring_case(std::wstring_view a, std::wstring_view b) {
-  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-LRESULT send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, 5000, &result);
-  return static_cast<LRESULT>(result);
-}
-
 std::wstring current_test_tag() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   return info ? widen(std::string(info->test_suite_name()) + "." + info->name()) : L"test";
@@ -77,7 +66,7 @@ bool process_running(std::wstring_view exe_name) {
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
        more = Process32NextW(snapshot, &entry)) {
-    found = same_ignoring_case(file_name_of(entry.szExeFile), exe_name);
+    found = same_text_ignoring_case(file_name_of(entry.szExeFile), exe_name);
   }
   CloseHandle(snapshot);
   return found;
@@ -91,7 +80,7 @@ bool has_message_box(DWORD process_id) {
 
 HWND find_window_of_class(DWORD process_id, std::wstring_view window_class) {
   for (HWND window : top_windows(process_id))
-    if (same_ignoring_case(class_of(window), window_class)) return window;
+    if (same_text_ignoring_case(class_of(window), window_class)) return window;
   return nullptr;
 }
 
@@ -115,7 +104,7 @@ bool wait_until_posted_messages_handled(HWND edit, std::chrono::milliseconds tim
 
 std::wstring shown_folder(HWND folder_list) {
   const std::vector<std::wstring> entries = entries_of(folder_list);
-  const auto current = send(folder_list, LB_GETCURSEL);
+  const auto current = send_message(folder_list, LB_GETCURSEL);
   if (entries.empty() || current < 0 || static_cast<std::size_t>(current) >= entries.size())
     return {};
   // The root entry is "X:\"; each further entry up to the current one is one folder deeper.
@@ -387,18 +376,18 @@ bool TorvaneTest::close_program(HWND main) {
   if (target.size() > 3 && target.back() == L'\\') target.pop_back();
   for (int step = 0; step < 64; ++step) {
     const std::wstring now = shown_folder(folders);
-    if (same_ignoring_case(now, target)) return ::testing::AssertionSuccess();
+    if (same_text_ignoring_case(now, target)) return ::testing::AssertionSuccess();
     const std::vector<std::wstring> entries = entries_of(folders);
-    const int current = static_cast<int>(send(folders, LB_GETCURSEL));
+    const int current = static_cast<int>(send_message(folders, LB_GETCURSEL));
     int open = 0;  // the root, unless the target lies below the folder shown
     const std::size_t cut = now.back() == L'\\' ? now.size() : now.size() + 1;
-    if (target.size() > cut && same_ignoring_case(target.substr(0, now.size()), now) &&
+    if (target.size() > cut && same_text_ignoring_case(target.substr(0, now.size()), now) &&
         target[cut - 1] == L'\\') {
       const std::wstring rest = target.substr(cut);
       const std::wstring next = rest.substr(0, rest.find(L'\\'));
       open = -1;
       for (std::size_t i = static_cast<std::size_t>(current) + 1; i < entries.size(); ++i)
-        if (same_ignoring_case(entries[i], next)) open = static_cast<int>(i);
+        if (same_text_ignoring_case(entries[i], next)) open = static_cast<int>(i);
       if (open < 0)
         return ::testing::AssertionFailure()
                << "the folder list of " << narrow(now) << " has no " << narrow(next);

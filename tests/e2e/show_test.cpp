@@ -54,20 +54,10 @@ class Show : public TorvaneTest {
   POINT inner_{};
 };
 
-bool same_rect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-std::string describe(const RECT& r) {
-  std::string text = "(";
-  text += std::to_string(r.left) + "," + std::to_string(r.top) + ")-(";
-  text += std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
-  return text;
-}
-
 TEST_F(Show, CoversTheScreenChangesThePictureAfterTheIntervalAndStopsOnAClick) {
   // Three pictures of one colour each, remembered with the interval 2, in list order.
   const std::uint32_t colours[] = {rgb(200, 30, 30), rgb(30, 160, 60), rgb(40, 60, 200)};
+  auto same = [](RECT a, RECT b) { return EqualRect(&a, &b) != FALSE; };
   HWND main = start_with_pictures({colours[0], colours[1], colours[2]});
   ASSERT_NE(main, nullptr);
   HWND start = control(main, main_id::kStart);
@@ -82,13 +72,13 @@ TEST_F(Show, CoversTheScreenChangesThePictureAfterTheIntervalAndStopsOnAClick) {
   ASSERT_TRUE(press(start));
   HWND screen = find_window_of_class(pid(), kScreenClass);
   ASSERT_TRUE(screen && is_visible(screen)) << "スタート did not show the screen window";
-  EXPECT_TRUE(same_rect(window_rect(screen), whole))
+  EXPECT_TRUE(same(window_rect(screen), whole))
       << "screen window at " << describe(window_rect(screen)) << ", the screen is "
       << describe(whole) << ", its work area " << describe(work);
   HWND picture = find_child(screen, kPictureClass, 0);
   ASSERT_NE(picture, nullptr);
   const RECT area{work.left - 1, work.top - 1, work.right + 2, work.bottom + 29};
-  EXPECT_TRUE(same_rect(window_rect(picture), area))
+  EXPECT_TRUE(same(window_rect(picture), area))
       << "picture area at " << describe(window_rect(picture)) << ", expected " << describe(area);
   EXPECT_TRUE(shows(colours[0])) << "the first picture is not shown at (" << inner_.x << ","
                                  << inner_.y << ") at its own size";

@@ -73,11 +73,6 @@ int screen_dpi() {
   return dpi;
 }
 
-std::string describe(const RECT& r) {
-  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
-         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
-}
-
 // `text` as a label shows it in a fixed-pitch Japanese font of 9 points, regular and plain
 // ("ＭＳ ゴシック", or where that is missing, as under Wine, IPA Gothic): drawn here on the
 // button face, broken into lines within the label.

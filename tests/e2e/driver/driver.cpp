@@ -15,23 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Messages to another process's window go through SendMessageTimeout, so a hung program
-// fails the test instead of hanging it.
-constexpr UINT kSendTimeoutMs = 5000;
-
-bool same_text_ignoring_case(std::wstring_view a, std::wstring_view b) {
-  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, bool* ok = nullptr) {
-  DWORD_PTR result = 0;
-  const bool sent = SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG,
-                                        kSendTimeoutMs, &result) != 0;
-  if (ok) *ok = sent;
-  return static_cast<LRESULT>(result);
-}
-
 // Why a user could not reach `control` now; empty when they could.
 Refusal unreachable(HWND control, const char* what) {
   if (!IsWindow(control)) return std::string(what) + " does not exist";
@@ -56,6 +39,16 @@ bool is_combo_box(HWND window) {
 }  // namespace
 
 // ---- text and paths -------------------------------------------------------------------
+
+bool same_text_ignoring_case(std::wstring_view a, std::wstring_view b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::string describe(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
 
 std::wstring widen(std::string_view utf8) {
   if (utf8.empty()) return {};
@@ -243,13 +236,21 @@ void end_processes_named(std::wstring_view exe_name) {
 
 // ---- windows --------------------------------------------------------------------------
 
+LRESULT send_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, bool* ok) {
+  DWORD_PTR result = 0;
+  const bool sent = SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, 5000,
+                                        &result) != 0;
+  if (ok) *ok = sent;
+  return static_cast<LRESULT>(result);
+}
+
 std::wstring text_of(HWND window) {
   bool ok = false;
-  const auto length = send(window, WM_GETTEXTLENGTH, 0, 0, &ok);
+  const auto length = send_message(window, WM_GETTEXTLENGTH, 0, 0, &ok);
   if (!ok || length <= 0) return {};
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   const auto copied =
-      send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &ok);
+      send_message(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &ok);
   text.resize(ok ? static_cast<std::size_t>(std::max<LRESULT>(copied, 0)) : 0);
   return text;
 }
@@ -378,13 +379,13 @@ std::vector<std::wstring> entries_of(HWND list) {
   const UINT get_length = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
   const UINT get_text = combo ? CB_GETLBTEXT : LB_GETTEXT;
   std::vector<std::wstring> entries;
-  const auto count = send(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+  const auto count = send_message(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    const auto length = send(list, get_length, static_cast<WPARAM>(i), 0);
+    const auto length = send_message(list, get_length, static_cast<WPARAM>(i), 0);
     // A file or folder name has at most 255 characters.
     std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1024, L'\0');
     const auto copied =
-        send(list, get_text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        send_message(list, get_text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
     text.resize(wcsnlen(text.c_str(), std::min(text.size(), static_cast<std::size_t>(
                                                                 std::max<LRESULT>(copied, 0)))));
     entries.push_back(std::move(text));
@@ -397,27 +398,27 @@ Refusal select(HWND list, int index, bool selected) {
   const int id = GetDlgCtrlID(list);
   HWND parent = GetParent(list);
   if (is_combo_box(list)) {
-    send(list, CB_SETCURSEL, selected ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
+    send_message(list, CB_SETCURSEL, selected ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
     PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     return std::nullopt;
   }
   if (!is_list_box(list)) return "not a list box or combo box: " + narrow(class_of(list));
   const auto style = GetWindowLongW(list, GWL_STYLE);
   if (style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) {
-    send(list, LB_SETSEL, selected ? TRUE : FALSE, static_cast<LPARAM>(index));
+    send_message(list, LB_SETSEL, selected ? TRUE : FALSE, static_cast<LPARAM>(index));
   } else {
-    send(list, LB_SETCURSEL, selected ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
+    send_message(list, LB_SETCURSEL, selected ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
   }
   PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
   return std::nullopt;
 }
 
 int combo_selection(HWND combo) {
-  return static_cast<int>(send(combo, CB_GETCURSEL, 0, 0));
+  return static_cast<int>(send_message(combo, CB_GETCURSEL, 0, 0));
 }
 
 bool is_checked(HWND check_box) {
-  return send(check_box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return send_message(check_box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void close(HWND window) {
@@ -446,7 +447,7 @@ MessageBoxInfo find_message_box(DWORD process_id) {
       if (same_text_ignoring_case(class_of(child), L"Button")) ++box.buttons;
       if (same_text_ignoring_case(class_of(child), L"Static") &&
           (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-          send(child, STM_GETICON, 0, 0) != 0)
+          send_message(child, STM_GETICON, 0, 0) != 0)
         box.icon = true;
     }
     return box;

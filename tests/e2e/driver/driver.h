@@ -33,6 +33,10 @@ inline constexpr std::chrono::milliseconds kPollInterval = 50ms;
 
 // ---- text and paths -------------------------------------------------------------------
 
+bool same_text_ignoring_case(std::wstring_view a, std::wstring_view b);
+// "(left,top)-(right,bottom)", for messages.
+std::string describe(const RECT& r);
+
 std::wstring widen(std::string_view utf8);
 std::string narrow(std::wstring_view text);
 // "/work/x/Torvane.exe" (a host path, as CMake passes it) becomes "Z:\work\x\Torvane.exe";
@@ -112,6 +116,11 @@ class Process {
 void end_processes_named(std::wstring_view exe_name);
 
 // ---- windows --------------------------------------------------------------------------
+
+// A message to another process's window, through SendMessageTimeout: a hung program fails
+// the test instead of hanging it. `ok` tells whether it was answered.
+LRESULT send_message(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0,
+                     bool* ok = nullptr);
 
 std::wstring text_of(HWND window);
 std::wstring class_of(HWND window);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 
+#include "forms/intro_and_main_windows.h"
 #include "forms/picture_list_dialog_window.h"
 #include "platform/win32/win32_form_view.h"
 #include "platform/win32/win32_window_system.h"
@@ -235,9 +236,9 @@ TEST_F(Win32ServicesTest, ButtonFaceColourIsTheSystemColourAsRgb) {
                                           (std::uint32_t{GetGValue(c)} << 8) | GetBValue(c));
 }
 
-// The help page goes to the shell with the dialog as its owner, the verb "open", no
-// parameters, the program's folder to start in and a normal window; the shell's answer
-// comes back as it is.
+// The help page goes to the shell with the dialog as its owner (even when another window of
+// the program is the active one), the verb "open", no parameters, the program's folder to
+// start in and a normal window; the shell's answer comes back as it is.
 struct ShellCall {
   HWND owner;
   std::wstring verb, file, parameters, folder;
@@ -259,6 +260,12 @@ TEST_F(Win32ServicesTest, TheHelpPageGoesToTheShellOwnedByTheDialogInANormalWind
   forms::FrmSelectFiles dialog(sys);
   dialog.attach_view(windows.create_view(dialog));
   dialog.show();
+  forms::FrmMain main;
+  main.attach_view(windows.create_view(main));
+  main.show();
+  HWND main_window = static_cast<Win32FormView*>(main.view())->hwnd();
+  ::SetActiveWindow(main_window);
+  ASSERT_EQ(::GetActiveWindow(), main_window);
   shell_answers = {42, 32, 2};
   for (std::int32_t answer : {42, 32, 2})
     EXPECT_EQ(sys.open_document("C:\\表示ソフト\\help.htm", "C:\\表示ソフト"), answer);
@@ -270,6 +277,7 @@ TEST_F(Win32ServicesTest, TheHelpPageGoesToTheShellOwnedByTheDialogInANormalWind
   EXPECT_TRUE(call.parameters.empty() || call.parameters == L"(none)");
   EXPECT_EQ(call.folder, L"C:\\表示ソフト");
   EXPECT_EQ(call.show, SW_SHOWNORMAL);
+  main.close();
   dialog.close();
 }
 
