@@ -186,11 +186,20 @@ TEST_F(Win32FormViewTest, FolderListShowsLevelsAndOpensAnEntryOnDoubleClick) {
   EXPECT_EQ(folders.path(), dir.utf8() + "\\写真");
 }
 
+std::vector<UINT> timer_periods;  // the periods the system was asked for, in milliseconds
+UINT_PTR WINAPI note_timer(HWND, UINT_PTR id, UINT period, TIMERPROC) {
+  timer_periods.push_back(period);
+  return id;
+}
+
 TEST_F(Win32FormViewTest, TimerTicksOnlyWhileRunningAndCloseIsOnlyARequest) {
+  test::ImportHook hook("user32.dll", "SetTimer", reinterpret_cast<void*>(&note_timer));
+  ASSERT_TRUE(hook.hooked());
   ::SendMessageW(top(main), WM_TIMER, win32::kTimerId, 0);
   EXPECT_EQ(ticks, 0);
   main.Timer1.set_interval(60000);
   main.Timer1.set_enabled(true);
+  EXPECT_EQ(timer_periods, std::vector<UINT>{60000});
   ::SendMessageW(top(main), WM_TIMER, win32::kTimerId, 0);
   ::SendMessageW(top(main), WM_TIMER, win32::kTimerId + 1, 0);
   EXPECT_EQ(ticks, 1);
