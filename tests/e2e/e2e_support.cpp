@@ -303,10 +303,19 @@ HWND TorvaneTest::pass_intro() {
   return press_intro_ok() ? wait_for_main() : nullptr;
 }
 
-HWND TorvaneTest::open_dialog(HWND main) {
-  if (!press(control(main, main_id::kSettings))) return nullptr;
+Dialog::Dialog(HWND dialog) {
+  // Control ids are 100 + the control's tab index.
+  HWND* const in_tab_order[] = {&files, &drives, &folders, &ok,     &cancel,  &minute, nullptr,
+                                &random, nullptr, &add,    &list,   &remove, &add_all, &help};
+  for (int tab = 0; tab < 14; ++tab)
+    if (in_tab_order[tab]) *in_tab_order[tab] = dialog ? find_child_by_id(dialog, 100 + tab) : nullptr;
+  window = dialog && help ? dialog : nullptr;
+}
+
+Dialog TorvaneTest::open_dialog(HWND main) {
+  if (!press(control(main, main_id::kSettings))) return Dialog();
   HWND dialog = wait_for_window(pid_, kDialogTitle);
-  return dialog && !is_visible(main) ? dialog : nullptr;
+  return Dialog(dialog && !is_visible(main) ? dialog : nullptr);
 }
 
 bool TorvaneTest::close_program(HWND main) {
@@ -316,8 +325,7 @@ bool TorvaneTest::close_program(HWND main) {
 
 ::testing::AssertionResult TorvaneTest::settle() {
   // The dialog exists from the main window's load on: start-up fills it from the settings.
-  HWND dialog = find_top_window(pid_, kDialogTitle);
-  HWND edit = dialog ? control(dialog, dialog_id::kMinute) : nullptr;
+  HWND edit = Dialog(find_top_window(pid_, kDialogTitle)).minute;
   if (!edit) return ::testing::AssertionFailure() << "the dialog's interval field is not there";
   if (!wait_until_posted_messages_handled(edit))
     return ::testing::AssertionFailure() << "the program did not get round to its messages";
@@ -335,19 +343,18 @@ bool TorvaneTest::close_program(HWND main) {
   return settle();
 }
 
-::testing::AssertionResult TorvaneTest::open_folder_entry(HWND dialog, int index) {
-  HWND folders = control(dialog, dialog_id::kFolders);
+::testing::AssertionResult TorvaneTest::open_folder_entry(const Dialog& dialog, int index) {
   // A double-click first makes the entry the current one, then tells the dialog.
-  if (auto why = select(folders, index)) return ::testing::AssertionFailure() << *why;
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(dialog_id::kFolders, LBN_DBLCLK),
-               reinterpret_cast<LPARAM>(folders));
+  if (auto why = select(dialog.folders, index)) return ::testing::AssertionFailure() << *why;
+  PostMessageW(dialog.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(dialog.folders), LBN_DBLCLK),
+               reinterpret_cast<LPARAM>(dialog.folders));
   return settle();
 }
 
-::testing::AssertionResult TorvaneTest::browse_to(HWND dialog, const std::wstring& folder) {
-  HWND drives = control(dialog, dialog_id::kDrives);
-  HWND folders = control(dialog, dialog_id::kFolders);
-  if (!drives || !folders || folder.size() < 3)
+::testing::AssertionResult TorvaneTest::browse_to(const Dialog& dialog,
+                                                  const std::wstring& folder) {
+  HWND drives = dialog.drives, folders = dialog.folders;
+  if (!dialog || folder.size() < 3)
     return ::testing::AssertionFailure() << "no drive or folder list, or no full path";
   const wchar_t letter = towupper(folder[0]);
   auto starts_with_letter = [&](const std::wstring& text) {

@@ -44,20 +44,17 @@ namespace main_id {
 inline constexpr int kStart = 100;     // スタート
 inline constexpr int kSettings = 101;  // 設定
 }  // namespace main_id
-namespace dialog_id {
-inline constexpr int kFiles = 100;    // File1
-inline constexpr int kDrives = 101;   // Drive1
-inline constexpr int kFolders = 102;  // Dir1
-inline constexpr int kOk = 103;       // 設定
-inline constexpr int kCancel = 104;   // キャンセル
-inline constexpr int kMinute = 105;   // interval field
-inline constexpr int kRandom = 107;   // ChkRandom
-inline constexpr int kAdd = 109;      // 追加
-inline constexpr int kList = 110;     // List1
-inline constexpr int kDelete = 111;   // 削除
-inline constexpr int kAddAll = 112;   // 全て追加
-inline constexpr int kHelp = 113;     // スクリーンファイルとは？
-}  // namespace dialog_id
+// The picture list dialog and its controls, by what they are to the user.
+struct Dialog {
+  explicit Dialog(HWND dialog = nullptr);
+  explicit operator bool() const { return window != nullptr; }
+  HWND window = nullptr;
+  HWND files, drives, folders;  // File1, Drive1, Dir1
+  HWND ok, cancel;              // 設定, キャンセル
+  HWND minute, random;          // the interval field, ChkRandom
+  HWND add, list, remove;       // 追加, List1, 削除
+  HWND add_all, help;           // 全て追加, スクリーンファイルとは？
+};
 
 // ---- files --------------------------------------------------------------------------------
 
@@ -156,7 +153,7 @@ class TorvaneTest : public ::testing::Test {
   // The intro's OK, then the main window.
   HWND pass_intro();
   // Presses 設定 on the main window and waits for the dialog to show.
-  HWND open_dialog(HWND main);
+  Dialog open_dialog(HWND main);
   // Closes the main window and waits for the program to end.
   bool close_program(HWND main);
 
@@ -172,9 +169,9 @@ class TorvaneTest : public ::testing::Test {
   // entry, a double-click on an entry of the folder list.
   ::testing::AssertionResult press(HWND button);
   ::testing::AssertionResult choose(HWND list, int index);
-  ::testing::AssertionResult open_folder_entry(HWND dialog, int index);
+  ::testing::AssertionResult open_folder_entry(const Dialog& dialog, int index);
   // Drive list, then the folder list entry by entry from the drive's root.
-  ::testing::AssertionResult browse_to(HWND dialog, const std::wstring& folder);
+  ::testing::AssertionResult browse_to(const Dialog& dialog, const std::wstring& folder);
   // Whether `box` is up with this title and text, one OK button and no icon, as every
   // message of the program is.
   static ::testing::AssertionResult plain_box(const MessageBoxInfo& box, std::wstring_view title,

@@ -13,7 +13,6 @@ namespace torvane::e2e {
 namespace {
 
 using Names = std::vector<std::wstring>;
-using namespace dialog_id;
 
 using SettingsFile = TorvaneTest;
 
@@ -29,17 +28,16 @@ TEST_F(SettingsFile, ClosingWritesTheDialogsStateAndTheNextStartRestoresIt) {
   ASSERT_NE(launch(), 0u);
   HWND main = pass_intro();
   ASSERT_NE(main, nullptr);
-  HWND dialog = open_dialog(main);
-  ASSERT_NE(dialog, nullptr);
+  const Dialog dialog = open_dialog(main);
+  ASSERT_TRUE(dialog);
   ASSERT_TRUE(browse_to(dialog, pictures));
-  ASSERT_EQ(entries_of(control(dialog, kFiles)), names);
-  ASSERT_TRUE(press(control(dialog, kAddAll)));
-  ASSERT_EQ(entries_of(control(dialog, kList)), names);
-  HWND random = control(dialog, kRandom);
-  ASSERT_TRUE(press(random));
-  ASSERT_TRUE(is_checked(random));
-  ASSERT_TRUE(set_text(control(dialog, kMinute), L"12"));
-  ASSERT_TRUE(press(control(dialog, kOk)));
+  ASSERT_EQ(entries_of(dialog.files), names);
+  ASSERT_TRUE(press(dialog.add_all));
+  ASSERT_EQ(entries_of(dialog.list), names);
+  ASSERT_TRUE(press(dialog.random));
+  ASSERT_TRUE(is_checked(dialog.random));
+  ASSERT_TRUE(set_text(dialog.minute, L"12"));
+  ASSERT_TRUE(press(dialog.ok));
   ASSERT_TRUE(is_visible(main));
   ASSERT_TRUE(close_program(main));
 
@@ -55,18 +53,18 @@ TEST_F(SettingsFile, ClosingWritesTheDialogsStateAndTheNextStartRestoresIt) {
   EXPECT_TRUE(is_enabled(control(main, main_id::kStart)))
       << "the remembered pictures were not committed at start-up";
   EXPECT_FALSE(has_message_box(pid()));
-  dialog = open_dialog(main);
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(shown_folder(control(dialog, kFolders)), pictures);
-  const Names drives = entries_of(control(dialog, kDrives));
-  const int drive = combo_selection(control(dialog, kDrives));
+  const Dialog again = open_dialog(main);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(shown_folder(again.folders), pictures);
+  const Names drives = entries_of(again.drives);
+  const int drive = combo_selection(again.drives);
   ASSERT_TRUE(drive >= 0 && static_cast<std::size_t>(drive) < drives.size());
   EXPECT_EQ(towupper(drives[static_cast<std::size_t>(drive)][0]), towupper(pictures[0]));
-  EXPECT_EQ(entries_of(control(dialog, kFiles)), names);
-  EXPECT_EQ(entries_of(control(dialog, kList)), names);
-  EXPECT_TRUE(is_checked(control(dialog, kRandom)));
-  EXPECT_EQ(text_of(control(dialog, kMinute)), L"12");
-  ASSERT_TRUE(press(control(dialog, kCancel)));
+  EXPECT_EQ(entries_of(again.files), names);
+  EXPECT_EQ(entries_of(again.list), names);
+  EXPECT_TRUE(is_checked(again.random));
+  EXPECT_EQ(text_of(again.minute), L"12");
+  ASSERT_TRUE(press(again.cancel));
   ASSERT_TRUE(is_visible(main));
 
   // Closed again unchanged, the file is written the same.
@@ -96,10 +94,10 @@ TEST_F(SettingsFile, FiftyOneBitmapsInTheRememberedFolderBringTheLimitMessageFir
   main = wait_for_main();
   ASSERT_NE(main, nullptr);
   EXPECT_TRUE(is_enabled(control(main, main_id::kStart)));
-  HWND dialog = open_dialog(main);
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(entries_of(control(dialog, kList)), first_fifty);
-  ASSERT_TRUE(press(control(dialog, kCancel)));
+  const Dialog dialog = open_dialog(main);
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(entries_of(dialog.list), first_fifty);
+  ASSERT_TRUE(press(dialog.cancel));
   ASSERT_TRUE(is_visible(main));
   EXPECT_TRUE(close_program(main));
 }

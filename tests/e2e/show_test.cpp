@@ -144,9 +144,9 @@ TEST_F(Show, StartOverTheMainWindowRaisesTheScreenAndAClickStopsOnItsRelease) {
     return hit == main || IsChild(main, hit);
   };
 
-  HWND dialog = open_dialog(main);
-  ASSERT_NE(dialog, nullptr);
-  ASSERT_TRUE(press(control(dialog, dialog_id::kOk)));
+  const Dialog dialog = open_dialog(main);
+  ASSERT_TRUE(dialog);
+  ASSERT_TRUE(press(dialog.ok));
   ASSERT_TRUE(wait_for(main_on_top)) << "the dialog's 設定 did not bring the main window back";
 
   ASSERT_TRUE(press(start));

@@ -215,16 +215,16 @@ TEST_F(Windows, FromTheIntroToTheEndEachWindowLooksAsDesigned) {
                 (WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_BORDER | WS_DLGFRAME),
             WS_POPUP);
 
-  HWND dialog = open_dialog(main);
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_TRUE(looks_as(dialog, kDialog));
-  EXPECT_TRUE(font_as_designed(control(dialog, 108)));
-  EXPECT_EQ(is_enabled(control(dialog, dialog_id::kAddAll)),
-            !entries_of(control(dialog, dialog_id::kFiles)).empty());
-  EXPECT_FALSE(is_checked(control(dialog, dialog_id::kRandom)));
-  EXPECT_EQ(focus_of(dialog), control(dialog, dialog_id::kFiles));
+  const Dialog dialog = open_dialog(main);
+  ASSERT_TRUE(dialog);
+  EXPECT_TRUE(looks_as(dialog.window, kDialog));
+  EXPECT_TRUE(font_as_designed(control(dialog.window, 108)));
+  EXPECT_EQ(is_enabled(dialog.add_all),
+            !entries_of(dialog.files).empty());
+  EXPECT_FALSE(is_checked(dialog.random));
+  EXPECT_EQ(focus_of(dialog.window), dialog.files);
   screenshot(L"dialog");
-  ASSERT_TRUE(press(control(dialog, dialog_id::kCancel)));
+  ASSERT_TRUE(press(dialog.cancel));
 
   EXPECT_TRUE(close_program(main)) << "the program kept running after its main window closed";
 }
