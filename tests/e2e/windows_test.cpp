@@ -222,6 +222,10 @@ TEST_F(Windows, FromTheIntroToTheEndEachWindowLooksAsDesigned) {
   EXPECT_EQ(is_enabled(dialog.add_all),
             !entries_of(dialog.files).empty());
   EXPECT_FALSE(is_checked(dialog.random));
+  // Extended selection: a click selects one entry, Shift+click a range, Ctrl+click one more.
+  for (HWND list : {dialog.files, dialog.list})
+    EXPECT_EQ(GetWindowLongW(list, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL),
+              LBS_EXTENDEDSEL);
   EXPECT_EQ(focus_of(dialog.window), dialog.files);
   screenshot(L"dialog");
   ASSERT_TRUE(press(dialog.cancel));
