@@ -213,8 +213,7 @@ std::optional<std::wstring> default_value(const std::wstring& name) {
 
 bool set_default_value(const std::wstring& name, const std::wstring& value) {
   return RegSetKeyValueW(HKEY_CLASSES_ROOT, name.c_str(), nullptr, REG_SZ, value.c_str(),
-                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) ==
-         ERROR_SUCCESS;
+                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -230,8 +229,10 @@ HtmViewerRegistration::HtmViewerRegistration(const std::wstring& viewer_exe) {
 }
 
 HtmViewerRegistration::~HtmViewerRegistration() {
-  if (saved_type_) set_default_value(kExtensionKey, *saved_type_);
-  else RegDeleteTreeW(HKEY_CLASSES_ROOT, kExtensionKey);
+  if (saved_type_)
+    set_default_value(kExtensionKey, *saved_type_);
+  else
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kExtensionKey);
   RegDeleteTreeW(HKEY_CLASSES_ROOT, kFileType);
 }
 
@@ -305,10 +306,11 @@ HWND TorvaneTest::pass_intro() {
 
 Dialog::Dialog(HWND dialog) {
   // Control ids are 100 + the control's tab index.
-  HWND* const in_tab_order[] = {&files, &drives, &folders, &ok,     &cancel,  &minute, nullptr,
-                                &random, nullptr, &add,    &list,   &remove, &add_all, &help};
+  HWND* const in_tab_order[] = {&files,  &drives, &folders, &ok,   &cancel, &minute,  nullptr,
+                                &random, nullptr, &add,     &list, &remove, &add_all, &help};
   for (int tab = 0; tab < 14; ++tab)
-    if (in_tab_order[tab]) *in_tab_order[tab] = dialog ? find_child_by_id(dialog, 100 + tab) : nullptr;
+    if (in_tab_order[tab])
+      *in_tab_order[tab] = dialog ? find_child_by_id(dialog, 100 + tab) : nullptr;
   window = dialog && help ? dialog : nullptr;
 }
 
@@ -409,8 +411,7 @@ bool TorvaneTest::close_program(HWND main) {
 }
 
 ::testing::AssertionResult TorvaneTest::plain_box(const MessageBoxInfo& box,
-                                                  std::wstring_view title,
-                                                  std::wstring_view text) {
+                                                  std::wstring_view title, std::wstring_view text) {
   if (!box) return ::testing::AssertionFailure() << "no message box";
   if (box.title != title || box.text != text || box.buttons != 1 || box.icon)
     return ::testing::AssertionFailure()

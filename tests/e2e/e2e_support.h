@@ -137,7 +137,9 @@ class TorvaneTest : public ::testing::Test {
 
   // The program's own folder: Torvane.exe and its TorVan.ini live here.
   const std::wstring& home() const { return home_; }
-  std::wstring home_file(std::wstring_view name) const { return home_ + L"\\" + std::wstring(name); }
+  std::wstring home_file(std::wstring_view name) const {
+    return home_ + L"\\" + std::wstring(name);
+  }
   // Makes the folder `name` inside the scratch folder the program's own folder from the
   // next start on; false when it cannot.
   bool move_home(std::wstring_view name);

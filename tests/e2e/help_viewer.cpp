@@ -42,8 +42,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   log_path = log_path.substr(0, log_path.find_last_of(L'\\') + 1) + L"viewer.log";
 
   // One write per line, so that a reader never sees half of one.
-  const std::string line = utf8(verb) + "\t" + std::to_string(show) + "\t" + utf8(document) +
-                           "\t" + utf8(folder) + "\n";
+  const std::string line =
+      utf8(verb) + "\t" + std::to_string(show) + "\t" + utf8(document) + "\t" + utf8(folder) + "\n";
   HANDLE file = CreateFileW(log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;

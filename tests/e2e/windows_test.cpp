@@ -34,11 +34,13 @@ struct WindowLook {
   std::vector<ControlLook> controls;
 };
 
+// clang-format off
 const WindowLook kIntro = {
     kIntroTitle, Frame::title_bar_only, 4245, 1155,
     {{100, L"Button", L"OK", {2760, 720, 1215, 375}, true},
      {101, L"Static",
-      L"スクリーンセーバが有効になっている場合は、あらかじめコントロールパネルで無効に設定してください。",
+      L"スクリーンセーバが有効になっている場合は、"
+      L"あらかじめコントロールパネルで無効に設定してください。",
       {240, 120, 3855, 735}, true}}};
 
 const WindowLook kMain = {kMainTitle, Frame::close_box_only, 2415, 600,
@@ -61,10 +63,13 @@ const WindowLook kDialog = {
      {110, L"ListBox", nullptr, {5520, 120, 1935, 2580}, true},
      {111, L"Button", L"削除", {4440, 1320, 975, 495}, false},
      {113, L"Button", L"スクリーンファイルとは？", {4440, 1920, 975, 735}, true}}};
+// clang-format on
 
 // 1440 twips to the inch, rounded to the nearest pixel; a far edge is converted as an edge, so
 // a width in pixels is the difference of two converted edges.
-int pixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
+int pixels(int twips, int dpi) {
+  return (twips * dpi + 720) / 1440;
+}
 
 int screen_dpi() {
   HDC dc = GetDC(nullptr);
@@ -219,8 +224,7 @@ TEST_F(Windows, FromTheIntroToTheEndEachWindowLooksAsDesigned) {
   ASSERT_TRUE(dialog);
   EXPECT_TRUE(looks_as(dialog.window, kDialog));
   EXPECT_TRUE(font_as_designed(control(dialog.window, 108)));
-  EXPECT_EQ(is_enabled(dialog.add_all),
-            !entries_of(dialog.files).empty());
+  EXPECT_EQ(is_enabled(dialog.add_all), !entries_of(dialog.files).empty());
   EXPECT_FALSE(is_checked(dialog.random));
   // Extended selection: a click selects one entry, Shift+click a range, Ctrl+click one more.
   for (HWND list : {dialog.files, dialog.list})

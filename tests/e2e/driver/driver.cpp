@@ -238,8 +238,8 @@ void end_processes_named(std::wstring_view exe_name) {
 
 LRESULT send_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, bool* ok) {
   DWORD_PTR result = 0;
-  const bool sent = SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, 5000,
-                                        &result) != 0;
+  const bool sent =
+      SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, 5000, &result) != 0;
   if (ok) *ok = sent;
   return static_cast<LRESULT>(result);
 }
@@ -398,7 +398,8 @@ Refusal select(HWND list, int index, bool selected) {
   const int id = GetDlgCtrlID(list);
   HWND parent = GetParent(list);
   if (is_combo_box(list)) {
-    send_message(list, CB_SETCURSEL, selected ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
+    send_message(list, CB_SETCURSEL,
+                 selected ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
     PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     return std::nullopt;
   }
@@ -407,7 +408,8 @@ Refusal select(HWND list, int index, bool selected) {
   if (style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) {
     send_message(list, LB_SETSEL, selected ? TRUE : FALSE, static_cast<LPARAM>(index));
   } else {
-    send_message(list, LB_SETCURSEL, selected ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
+    send_message(list, LB_SETCURSEL,
+                 selected ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
   }
   PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
   return std::nullopt;

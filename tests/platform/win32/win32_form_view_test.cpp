@@ -387,14 +387,14 @@ std::vector<WPARAM> carried_out;
 test::ImportHook* default_procedure = nullptr;
 
 LRESULT WINAPI note_system_command(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg != WM_SYSCOMMAND)
-    return default_procedure->original<WNDPROC>()(hwnd, msg, wp, lp);
+  if (msg != WM_SYSCOMMAND) return default_procedure->original<WNDPROC>()(hwnd, msg, wp, lp);
   carried_out.push_back(wp & 0xFFF0);
   return 0;
 }
 
 TEST_F(Win32ScreenTest, KeepsTheScreenSaverAndPowerSavingAwayWhileShown) {
-  test::ImportHook hook("user32.dll", "DefWindowProcW", reinterpret_cast<void*>(&note_system_command));
+  test::ImportHook hook("user32.dll", "DefWindowProcW",
+                        reinterpret_cast<void*>(&note_system_command));
   ASSERT_TRUE(hook.hooked());
   default_procedure = &hook;
   struct Row {
@@ -402,8 +402,10 @@ TEST_F(Win32ScreenTest, KeepsTheScreenSaverAndPowerSavingAwayWhileShown) {
     WPARAM command;
     bool carried_out;
   };
-  const Row rows[] = {{true, SC_SCREENSAVE, false}, {true, SC_MONITORPOWER, false},
-                      {true, SC_KEYMENU, true},     {false, SC_SCREENSAVE, true},
+  const Row rows[] = {{true, SC_SCREENSAVE, false},
+                      {true, SC_MONITORPOWER, false},
+                      {true, SC_KEYMENU, true},
+                      {false, SC_SCREENSAVE, true},
                       {false, SC_MONITORPOWER, true}};
   for (const Row& r : rows) {
     r.shown ? form.show() : form.hide();

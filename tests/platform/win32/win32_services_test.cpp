@@ -65,7 +65,8 @@ TEST_F(Win32ServicesTest, ReadFileGivesTheWholeFileOrNothing) {
   EXPECT_EQ(sys.read_file(""), std::nullopt);
 }
 
-// ---- Listing for the browsing lists --------------------------------------------------------------
+// ---- Listing for the browsing lists
+// --------------------------------------------------------------
 
 TEST_F(Win32ServicesTest, ListingSeparatesFilesFromFoldersAndSkipsWhatExplorerHides) {
   ASSERT_TRUE(test::write_bytes(dir / L"a.bmp", "x"));
@@ -176,8 +177,9 @@ TEST_F(Win32ServicesTest, FoldersHaveNoTrailingBackslashUnlessTheyAreARoot) {
 TEST_F(Win32ServicesTest, DrivesAreOfferedInLetterOrderWithTheSystemDriveAmongThem) {
   const std::vector<DriveInfo> drives = sys.drives();
   ASSERT_FALSE(drives.empty());
-  EXPECT_TRUE(std::is_sorted(drives.begin(), drives.end(),
-                             [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; }));
+  EXPECT_TRUE(
+      std::is_sorted(drives.begin(), drives.end(),
+                     [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; }));
   for (const DriveInfo& d : drives) EXPECT_TRUE(d.letter >= 'A' && d.letter <= 'Z') << d.letter;
   const char system = sys.system_drive();
   EXPECT_TRUE(std::any_of(drives.begin(), drives.end(),
@@ -215,8 +217,8 @@ TEST_F(Win32ServicesTest, AnsiConversionsFollowTheSystemCodePage) {
   };
   const Case cases[] = {
       {"C:\\写真\\\n\r\n", "C:\\\x8e\xca\x90\x5e\\\n\r\n"},
-      {"ソ", "\x83\x5c"},                                    // trail byte 0x5C, the backslash
-      {"ｱ", "\xb1"},                                         // half-width katakana: one byte
+      {"ソ", "\x83\x5c"},  // trail byte 0x5C, the backslash
+      {"ｱ", "\xb1"},       // half-width katakana: one byte
       {"", ""},
   };
   for (const Case& c : cases) {

@@ -13,7 +13,9 @@
 namespace torvane::platform::test {
 
 // "\\?\" + an absolute drive path: reaches folders beyond MAX_PATH.
-inline std::wstring long_form(const std::wstring& path) { return L"\\\\?\\" + path; }
+inline std::wstring long_form(const std::wstring& path) {
+  return L"\\\\?\\" + path;
+}
 
 inline void remove_tree(const std::wstring& folder) {
   WIN32_FIND_DATAW data;
@@ -65,9 +67,9 @@ inline bool write_bytes(const std::wstring& path, const std::string& bytes) {
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const bool ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                              nullptr) &&
-                  written == bytes.size();
+  const bool ok =
+      ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written == bytes.size();
   ::CloseHandle(h);
   return ok;
 }
@@ -134,7 +136,8 @@ class ImportHook {
       auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
       for (; name->u1.AddressOfData; ++name, ++slot) {
         if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
-        const auto* by_name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+        const auto* by_name =
+            reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
         if (std::strcmp(reinterpret_cast<const char*>(by_name->Name), function) != 0) continue;
         slot_ = reinterpret_cast<void**>(&slot->u1.Function);
         original_ = *slot_;
