@@ -50,7 +50,8 @@ while IFS= read -r line || [ -n "$line" ]; do
   esac
 done <"$list_file"
 if [ ${#suites[@]} -ne ${#olds[@]} ] || [ ${#suites[@]} -ne ${#news[@]} ]; then
-  echo "mutants: $list_file is malformed (${#suites[@]} headers, ${#olds[@]} old, ${#news[@]} new)" >&2
+  echo "mutants: $list_file is malformed:" \
+    "${#suites[@]} headers, ${#olds[@]} old texts, ${#news[@]} new texts" >&2
   exit 2
 fi
 
@@ -141,7 +142,8 @@ for i in "${!suites[@]}"; do
   status=$?
   if [ $status -ne 0 ]; then
     restore
-    echo "$label: ERROR (old text $([ $status -eq 1 ] && echo 'not found' || echo 'found twice') in ${files[$i]})"
+    why="$([ $status -eq 1 ] && echo 'not found' || echo 'found twice')"
+    echo "$label: ERROR (old text $why in ${files[$i]})"
     errors=$((errors + 1)); broken+=("$label"); continue
   fi
   started=$SECONDS
@@ -151,7 +153,9 @@ for i in "${!suites[@]}"; do
   took=$((SECONDS - started))
   case $status in
     0) echo "$label: SURVIVED (${took}s)"; survived=$((survived + 1)); survivors+=("$label") ;;
-    4) echo "$label: ERROR (does not build; build/mutants/fault-$n.log)"; errors=$((errors + 1)); broken+=("$label") ;;
+    4)
+      echo "$label: ERROR (does not build; build/mutants/fault-$n.log)"
+      errors=$((errors + 1)); broken+=("$label") ;;
     *) echo "$label: killed (${took}s)"; killed=$((killed + 1)) ;;
   esac
 done
@@ -162,5 +166,6 @@ echo "survivors:"
 if [ ${#survivors[@]} -eq 0 ]; then echo "  none"; else printf '  %s\n' "${survivors[@]}"; fi
 if [ ${#broken[@]} -gt 0 ]; then echo "errors:"; printf '  %s\n' "${broken[@]}"; fi
 scored=$((killed + survived))
-echo "score: $killed of $scored faults killed$([ $scored -gt 0 ] && echo " ($((100 * killed / scored)) %)"), $errors errors"
+share="$([ $scored -gt 0 ] && echo " ($((100 * killed / scored)) %)")"
+echo "score: $killed of $scored faults killed$share, $errors errors"
 [ $survived -eq 0 ] && [ $errors -eq 0 ]
