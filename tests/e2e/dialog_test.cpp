@@ -53,9 +53,14 @@ TEST_F(PictureListDialog, BrowsesADriveAndBuildsTheListThatOkCommits) {
   EXPECT_FALSE(is_enabled(dialog.add)) << "追加 before a file is chosen";
   EXPECT_FALSE(is_enabled(dialog.remove));
 
-  // 追加 takes the chosen file, 全て追加 every file, 削除 the chosen entries.
-  ASSERT_TRUE(choose(dialog.files, 1));
-  ASSERT_TRUE(is_enabled(dialog.add)) << "choosing a file did not enable 追加";
+  // 追加 takes the chosen file, 全て追加 every file, 削除 the chosen entries. A real click on
+  // a file enables 追加; a second click chooses another file instead of a second one.
+  auto chosen = [&](int index) { return send_message(dialog.files, LB_GETSEL, index) > 0; };
+  ASSERT_TRUE(click_entry(dialog.files, 3));
+  ASSERT_TRUE(wait_for([&] { return is_enabled(dialog.add); })) << "a click did not enable 追加";
+  ASSERT_TRUE(click_entry(dialog.files, 1));
+  ASSERT_TRUE(wait_for([&] { return chosen(1) && !chosen(3); }));
+  ASSERT_TRUE(settle());
   ASSERT_TRUE(press(dialog.add));
   ASSERT_EQ(entries_of(dialog.list), Names{L"b.bmp"});
   EXPECT_TRUE(is_enabled(start)) << "a list with pictures enables スタート";

@@ -496,6 +496,17 @@ bool mouse_click(HWND window) {
   return mouse_click(middle);
 }
 
+bool click_entry(HWND list, int index) {
+  send_message(list, LB_SETTOPINDEX, static_cast<WPARAM>(index));
+  RECT item{};
+  if (send_message(list, LB_GETITEMRECT, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(&item)) == LB_ERR)
+    return false;
+  POINT middle{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ClientToScreen(list, &middle);
+  return mouse_click(middle);
+}
+
 // ---- the screen -----------------------------------------------------------------------
 
 std::size_t Image::count(std::uint32_t colour, RECT rect) const {
