@@ -4,13 +4,14 @@
 # caught. Slow (a build and a test run per fault), so it is run by hand, never in CI:
 #
 #   bash scripts/mutants.sh                   # every fault
-#   bash scripts/mutants.sh --suite e2e       # only the faults the Wine tests must catch
+#   bash scripts/mutants.sh --suite e2e       # only the faults for the Wine tests alone
 #   bash scripts/mutants.sh --only 'Help|help' # only faults whose rule or file matches
 #   bash scripts/mutants.sh --list            # the faults, without running anything
 #
 # A fault is an exact replacement of one text in one file. Its suite says which tests run:
 # "native" the headless tests, "e2e" the tests under Wine (backend and end to end),
-# "e2e:REGEX" only the Wine tests whose name matches REGEX. A fault whose text is not found
+# "e2e:REGEX" only the Wine tests whose name matches REGEX, "all" or "all:REGEX" the headless
+# tests and, when they miss the fault, those Wine tests too. A fault whose text is not found
 # (or found twice) is an error, not a kill: the list has to follow the code.
 # The file is put back after each fault, also on Ctrl+C. The build folders are the usual
 # ones (build/native, build/mingw); the next ordinary build rebuilds what the faults touched.
@@ -88,6 +89,11 @@ configured_native=0 configured_mingw=0
 # Builds for the suite and runs it; status 0 when every test passed (the fault survived).
 run_suite() {
   local suite=$1 log=$2 preset regex=""
+  if [ "${suite%%:*}" = all ]; then
+    run_suite native "$log" || return
+    run_suite "e2e${suite#all}" "$log"
+    return
+  fi
   case "$suite" in
     native) preset=native ;;
     e2e) preset=mingw ;;
