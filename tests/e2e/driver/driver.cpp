@@ -469,21 +469,31 @@ bool dismiss(const MessageBoxInfo& box, std::chrono::milliseconds timeout) {
 
 // ---- the mouse ------------------------------------------------------------------------
 
+namespace {
+
+// A mouse event at a screen point: the place travels with the event, so that a later move of
+// the cursor cannot overtake it.
+INPUT mouse_input(POINT screen_point, DWORD button) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(screen_point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = MulDiv(screen_point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  return input;
+}
+
+}  // namespace
+
 bool mouse_click(POINT screen_point) {
   if (!SetCursorPos(screen_point.x, screen_point.y)) return false;
-  INPUT input[2] = {};
-  input[0].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].type = INPUT_MOUSE;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  INPUT input[2] = {mouse_input(screen_point, MOUSEEVENTF_LEFTDOWN),
+                    mouse_input(screen_point, MOUSEEVENTF_LEFTUP)};
   return SendInput(2, input, sizeof(INPUT)) == 2;
 }
 
 bool mouse_button(POINT screen_point, bool down) {
   if (!SetCursorPos(screen_point.x, screen_point.y)) return false;
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  INPUT input = mouse_input(screen_point, down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
   return SendInput(1, &input, sizeof(INPUT)) == 1;
 }
 
@@ -504,7 +514,16 @@ bool click_entry(HWND list, int index) {
     return false;
   POINT middle{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
   ClientToScreen(list, &middle);
-  return mouse_click(middle);
+  if (!mouse_click(middle)) return false;
+  // The list selects on the press and lets the mouse go on the release; a mouse moved on
+  // before that would drag a range.
+  const DWORD thread = GetWindowThreadProcessId(list, nullptr);
+  return wait_for([&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return send_message(list, LB_GETSEL, static_cast<WPARAM>(index)) > 0 &&
+           GetGUIThreadInfo(thread, &info) && info.hwndCapture != list;
+  });
 }
 
 // ---- the screen -----------------------------------------------------------------------

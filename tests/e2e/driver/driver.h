@@ -202,7 +202,8 @@ bool dismiss(const MessageBoxInfo& box, std::chrono::milliseconds timeout = kDef
 bool mouse_click(POINT screen_point);
 // A real click in the middle of a window.
 bool mouse_click(HWND window);
-// A real click in the middle of entry `index` of a list box, scrolled into view first.
+// A real click in the middle of entry `index` of a list box, scrolled into view first;
+// true once the list has selected the entry and let go of the mouse.
 bool click_entry(HWND list, int index);
 // Only one half of a click at a screen point, the left button pressed or released.
 bool mouse_button(POINT screen_point, bool down);
