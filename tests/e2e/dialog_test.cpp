@@ -130,6 +130,7 @@ TEST_F(PictureListDialog, CancelPutsBackTheListTheFolderTheRandomOptionAndTheInt
   ASSERT_EQ(entries_of(dialog.list), Names{});
   EXPECT_FALSE(is_enabled(start)) << "an empty list disables スタート";
   ASSERT_TRUE(set_text(dialog.minute, L"7"));
+  EXPECT_TRUE(is_enabled(dialog.ok)) << "an edit of the interval disabled 設定";
   ASSERT_TRUE(press(dialog.random));
   ASSERT_TRUE(is_checked(dialog.random)) << "a click did not tick ランダム";
 
