@@ -65,7 +65,7 @@ restore() {
     current=""
   fi
 }
-trap 'restore; rm -f "$backup"' EXIT
+trap 'restore; rm -f "$backup"; [ "${configured_mingw:-0}" -eq 0 ] || torvane_wine_stop' EXIT
 trap 'echo; echo "mutants: interrupted; the file is restored"; exit 130' INT TERM
 
 # Replaces the one occurrence of $2 in file $1 by $3 (only checks, with $4 = check); status
@@ -98,7 +98,7 @@ run_suite() {
     native) preset=native ;;
     e2e) preset=mingw ;;
     e2e:*) preset=mingw; regex="${suite#e2e:}" ;;
-    *) echo "unknown suite $suite" >>"$log"; return 3 ;;
+    *) echo "unknown suite $suite" >>"$log"; return 5 ;;
   esac
   if [ "$preset" = native ] && [ $configured_native -eq 0 ]; then
     cmake --preset native >>"$log" 2>&1 && configured_native=1
@@ -110,12 +110,12 @@ run_suite() {
   if ! cmake --build --preset "$preset" -j2 >>"$log" 2>&1; then
     return 4
   fi
-  local test_preset=$([ "$preset" = native ] && echo native || echo e2e)
-  if [ -n "$regex" ]; then
-    ctest --preset "$test_preset" --stop-on-failure -R "$regex" >>"$log" 2>&1
-  else
-    ctest --preset "$test_preset" --stop-on-failure >>"$log" 2>&1
-  fi
+  local test_preset=$([ "$preset" = native ] && echo native || echo e2e) status
+  ctest --preset "$test_preset" --stop-on-failure ${regex:+-R "$regex"} >>"$log" 2>&1
+  status=$?
+  # No test run is no kill.
+  if grep -q "No tests were found" "$log"; then return 5; fi
+  return $status
 }
 
 killed=0 survived=0 errors=0 total=0
@@ -159,8 +159,9 @@ for i in "${!suites[@]}"; do
   took=$((SECONDS - started))
   case $status in
     0) echo "$label: SURVIVED (${took}s)"; survived=$((survived + 1)); survivors+=("$label") ;;
-    4)
-      echo "$label: ERROR (does not build; build/mutants/fault-$n.log)"
+    4 | 5)
+      echo "$label: ERROR ($([ $status -eq 4 ] && echo 'does not build' || echo 'no tests ran');" \
+        "build/mutants/fault-$n.log)"
       errors=$((errors + 1)); broken+=("$label") ;;
     *) echo "$label: killed (${took}s)"; killed=$((killed + 1)) ;;
   esac
