@@ -28,6 +28,7 @@ inline constexpr UINT_PTR kTimerId = 1;
 
 // What the program's message boxes say, word for word.
 namespace says {
+inline constexpr wchar_t kProgramTitle[] = L"Torvane";  // a message without a title of its own
 inline constexpr wchar_t kCaution[] = L"注意";
 inline constexpr wchar_t kError[] = L"エラー";
 inline constexpr wchar_t kIntervalInvalid[] =
@@ -37,6 +38,7 @@ inline constexpr wchar_t kHelpMissing[] =
 inline constexpr wchar_t kReadError[] = L"Read Error.";
 inline constexpr wchar_t kDriveNotReady[] = L"Drive is not ready.";
 inline constexpr wchar_t kFiftyRead[] = L"最大の 50 ファイルまで読みこみました。";
+inline constexpr wchar_t kListFull[] = L"これ以上追加できません。";
 }  // namespace says
 
 // Control ids: 100 + the control's tab index.

@@ -72,7 +72,7 @@ TEST_F(SettingsFile, ClosingWritesTheDialogsStateAndTheNextStartRestoresIt) {
   EXPECT_EQ(read_file_bytes(home_file(L"TorVan.ini")), expected);
 }
 
-TEST_F(SettingsFile, FiftyOneBitmapsInTheRememberedFolderBringTheLimitMessageFirst) {
+TEST_F(SettingsFile, FiftyOneBitmapsInTheRememberedFolderBringTheLimitMessages) {
   const std::wstring pictures = home_file(L"many");
   ASSERT_TRUE(make_folder(pictures));
   Names first_fifty;
@@ -97,6 +97,13 @@ TEST_F(SettingsFile, FiftyOneBitmapsInTheRememberedFolderBringTheLimitMessageFir
   const Dialog dialog = open_dialog(main);
   ASSERT_TRUE(dialog);
   EXPECT_EQ(entries_of(dialog.list), first_fifty);
+  // The list is full: 全て追加 says so under the program's own title and adds nothing.
+  ASSERT_TRUE(press(dialog.add_all));
+  ASSERT_TRUE(shows_box(says::kProgramTitle, says::kListFull, &box));
+  ASSERT_TRUE(dismiss(box));
+  ASSERT_TRUE(settle());
+  EXPECT_EQ(entries_of(dialog.list), first_fifty);
+  EXPECT_FALSE(is_enabled(dialog.add_all));
   ASSERT_TRUE(press(dialog.cancel));
   ASSERT_TRUE(is_visible(main));
   EXPECT_TRUE(close_program(main));
