@@ -102,8 +102,9 @@ TEST_F(PictureListDialog, CancelPutsBackTheListTheFolderTheRandomOptionAndTheInt
   const std::wstring first = home_file(L"first"), second = home_file(L"second");
   ASSERT_TRUE(write_pictures(first, {L"a.bmp", L"b.bmp"}));
   ASSERT_TRUE(write_pictures(second, {L"x.bmp"}));
-  // Remembered from an earlier run: the first folder, in list order, every 5 minutes.
-  const std::string settings = settings_bytes(first, 0, L"5");
+  // Remembered from an earlier run: the first folder, the random option as 2 (on, shown
+  // greyed), every 5 minutes.
+  const std::string settings = settings_bytes(first, 2, L"5");
   ASSERT_TRUE(write_file_bytes(home_file(L"TorVan.ini"), settings));
 
   ASSERT_NE(launch(), 0u);
@@ -115,7 +116,7 @@ TEST_F(PictureListDialog, CancelPutsBackTheListTheFolderTheRandomOptionAndTheInt
   ASSERT_TRUE(dialog);
   ASSERT_EQ(entries_of(dialog.list), (Names{L"a.bmp", L"b.bmp"}));
   EXPECT_EQ(text_of(dialog.minute), L"5");
-  EXPECT_FALSE(is_checked(dialog.random));
+  EXPECT_EQ(send_message(dialog.random, BM_GETCHECK), BST_INDETERMINATE);
   EXPECT_EQ(shown_folder(dialog.folders), first);
 
   // Every kind of change: a file added from another folder, then every entry deleted, the
@@ -143,7 +144,7 @@ TEST_F(PictureListDialog, CancelPutsBackTheListTheFolderTheRandomOptionAndTheInt
   ASSERT_EQ(open_dialog(main).window, dialog.window);
   EXPECT_EQ(entries_of(dialog.list), (Names{L"a.bmp", L"b.bmp"}));
   EXPECT_EQ(text_of(dialog.minute), L"5");
-  EXPECT_FALSE(is_checked(dialog.random));
+  EXPECT_EQ(send_message(dialog.random, BM_GETCHECK), BST_INDETERMINATE);
   EXPECT_EQ(shown_folder(dialog.folders), first);
   EXPECT_EQ(entries_of(dialog.files), (Names{L"a.bmp", L"b.bmp"}));
   ASSERT_TRUE(press(dialog.cancel));
