@@ -2,8 +2,9 @@
 # Installs what is missing, builds Torvane.exe and starts it under Wine.
 # - With a working display: Torvane runs from build/run/ (beside it help.htm and the
 #   settings file TorVan.ini, which stays there between runs) until you close it.
-# - Without one: Xvfb stands in, a walk-through clicks through the intro, the main window
-#   and the settings dialog, and leaves screenshots in build/run/screenshots/*.png.
+# - Without one: Xvfb stands in, the test of the program's windows clicks through the intro,
+#   the main window and the settings dialog, and leaves screenshots of them in
+#   build/run/screenshots/*.png.
 set -uo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -46,11 +47,15 @@ shots="$run_dir/screenshots"
 rm -rf "$shots"
 mkdir -p "$shots"
 echo "run: no display; walking through Torvane inside Xvfb ($DISPLAY)"
-wine "$TORVANE_WALKTHROUGH" --exe="$run_dir/Torvane.exe" --out="$shots" || exit 1
-for bmp in "$shots"/*.bmp; do
+# The test keeps its screenshots in artifacts/ of the folder it runs in, as
+# <suite>.<test>-<window>.bmp.
+(cd "$shots" && wine "$TORVANE_WINDOWS_TEST" --exe="$run_dir/Torvane.exe") ||
+  echo "run: the windows did not all look as designed; the screenshots show what they were"
+for bmp in "$shots"/artifacts/*.bmp; do
   [ -e "$bmp" ] || continue
-  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  convert "$bmp" "$shots/$(basename "${bmp##*-}" .bmp).png"
 done
+rm -rf "$shots/artifacts"
 echo "run: screenshots:"
 ls -1 "$shots"/*.png 2>/dev/null | sed 's/^/  /'
 exit 0

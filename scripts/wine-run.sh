@@ -2,7 +2,7 @@
 # Runs a Windows program under Wine with the project's prefix and display, and returns
 # its exit code. The MinGW build uses it as CMAKE_CROSSCOMPILING_EMULATOR, so ctest runs
 # the test programs through it:
-#   scripts/wine-run.sh build/mingw/tests/e2e/e2e_harness.exe --gtest_filter=...
+#   scripts/wine-run.sh build/mingw/tests/e2e/e2e_windows.exe --gtest_filter=...
 #
 # With TORVANE_WINE_EXCLUSIVE set (the e2e tests set it), runs only while no other such
 # program runs in the same prefix: tests of two test runs in one tree would otherwise share

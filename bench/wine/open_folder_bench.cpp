@@ -108,11 +108,6 @@ Bare run_bare(const std::wstring& exe, const std::wstring& folder) {
   return bare;
 }
 
-struct Dialog {
-  HWND window = nullptr, files = nullptr, folders = nullptr, edit = nullptr, add_all = nullptr,
-       cancel = nullptr, list = nullptr;
-};
-
 int find_entry(HWND list, int after, const std::wstring& name) {
   const std::vector<std::wstring> entries = entries_of(list);
   for (std::size_t i = static_cast<std::size_t>(after + 1); i < entries.size(); ++i)
@@ -124,20 +119,20 @@ int find_entry(HWND list, int after, const std::wstring& name) {
 std::optional<double> open_entry(const Dialog& d, int index) {
   const auto start = Clock::now();
   send(d.folders, LB_SETCURSEL, static_cast<WPARAM>(index));
-  PostMessageW(d.window, WM_COMMAND, MAKEWPARAM(dialog_id::kFolders, LBN_DBLCLK),
+  PostMessageW(d.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(d.folders), LBN_DBLCLK),
                reinterpret_cast<LPARAM>(d.folders));
-  if (!wait_for_posted(d.edit)) return std::nullopt;
+  if (!wait_for_posted(d.minute)) return std::nullopt;
   return ms_since(start);
 }
 
 // From the drive's root down to `folder`, one double-click per level.
 bool browse_to(const Dialog& d, const std::wstring& folder) {
-  HWND drives = find_child_by_id(d.window, dialog_id::kDrives);
+  HWND drives = d.drives;
   const std::vector<std::wstring> drive_entries = entries_of(drives);
   for (std::size_t i = 0; i < drive_entries.size(); ++i) {
     if (!drive_entries[i].empty() && towupper(drive_entries[i][0]) == towupper(folder[0])) {
       select(drives, static_cast<int>(i));
-      wait_for_posted(d.edit);
+      wait_for_posted(d.minute);
     }
   }
   if (!open_entry(d, 0)) return false;  // the root
@@ -167,7 +162,7 @@ double real_click(const Dialog& d, int index, bool shift, int selected) {
   POINT at{(item.left + item.right) / 2,
            (std::max(item.top, client.top) + std::min(item.bottom, client.bottom)) / 2};
   ClientToScreen(d.files, &at);
-  wait_for_posted(d.edit);
+  wait_for_posted(d.minute);
   SetForegroundWindow(d.window);
   if (!SetCursorPos(at.x, at.y)) return -1;
   INPUT input[4] = {};
@@ -193,7 +188,7 @@ double real_click(const Dialog& d, int index, bool shift, int selected) {
     if (Clock::now() > limit) return -1;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  if (!wait_for_posted(d.edit)) return -1;
+  if (!wait_for_posted(d.minute)) return -1;
   return ms_since(start);
 }
 
@@ -243,18 +238,11 @@ int wmain(int argc, wchar_t** argv) {
   if (!intro || click(find_child(intro, L"BUTTON", L"OK"))) return 1;
   HWND main = wait_for_window(pid, kMainTitle);
   if (!main) return 1;
-  Dialog d;
-  d.window = find_top_window(pid, kDialogTitle);
-  if (!d.window) return 1;
-  d.edit = find_child_by_id(d.window, dialog_id::kMinute);
-  wait_for_posted(d.edit);
+  const Dialog d(find_top_window(pid, kDialogTitle));
+  if (!d) return 1;
+  wait_for_posted(d.minute);
   if (click(find_child_by_id(main, main_id::kSettings))) return 1;
   if (!wait_for_window(pid, kDialogTitle)) return 1;
-  d.files = find_child_by_id(d.window, dialog_id::kFiles);
-  d.folders = find_child_by_id(d.window, dialog_id::kFolders);
-  d.add_all = find_child_by_id(d.window, dialog_id::kAddAll);
-  d.cancel = find_child_by_id(d.window, dialog_id::kCancel);
-  d.list = find_child_by_id(d.window, dialog_id::kList);
   if (!browse_to(d, root)) {
     std::fprintf(stderr, "cannot browse to %s\n", narrow(root).c_str());
     return 1;
@@ -298,7 +286,7 @@ int wmain(int argc, wchar_t** argv) {
         f.add_all_ms = ms_since(start);
         dismiss(box);
       }
-      wait_for_posted(d.edit);
+      wait_for_posted(d.minute);
     }
     std::printf("%s: %d of %d listed (again %d), bare listed %d\n", narrow(name).c_str(),
                 f.listed, f.expected, f.listed_again, f.bare.listed);
@@ -311,7 +299,7 @@ int wmain(int argc, wchar_t** argv) {
   // Cancel puts the lists back as they were and hides the dialog.
   auto start = Clock::now();
   double cancel_ms = -1;
-  if (!click(d.cancel) && wait_for_posted(d.edit)) cancel_ms = ms_since(start);
+  if (!click(d.cancel) && wait_for_posted(d.minute)) cancel_ms = ms_since(start);
   close(main);
   program->wait_for_exit();
 

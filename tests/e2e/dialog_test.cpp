@@ -15,27 +15,6 @@ namespace torvane::e2e {
 namespace {
 
 using Names = std::vector<std::wstring>;
-using namespace dialog_id;
-
-constexpr wchar_t kIntervalInvalid[] = L"時間間隔は１～６０までの数値を半角入力してください。";
-constexpr wchar_t kCaution[] = L"注意";
-constexpr wchar_t kHelpMissing[] =
-    L"help.htm が見あたりません。Torvane.exe と同じフォルダに位置することを確認してください｡ ";
-constexpr wchar_t kError[] = L"エラー";
-
-bool write_pictures(const std::wstring& folder, const Names& names) {
-  if (!make_folder(folder)) return false;
-  for (const auto& name : names)
-    if (!write_solid_bmp(folder + L"\\" + name, 8, 8, rgb(90, 120, 200))) return false;
-  return true;
-}
-
-// The settings file as the program writes it: folder, random option and interval, in the
-// system's code page.
-std::string settings_bytes(const std::wstring& folder, int random, const std::wstring& minute) {
-  return in_code_page(folder + L"\\\n\r\n" + std::to_wstring(random) + L"\n\r\n" + minute + L"\r\n",
-                      CP_ACP);
-}
 
 using PictureListDialog = TorvaneTest;
 
@@ -56,65 +35,63 @@ TEST_F(PictureListDialog, BrowsesADriveAndBuildsTheListThatOkCommits) {
   HWND start = control(main, main_id::kStart);
   EXPECT_FALSE(is_enabled(start)) << "a first start has nothing to show";
 
-  HWND dialog = open_dialog(main);
-  ASSERT_NE(dialog, nullptr) << "設定 did not open the dialog, or the main window stayed";
-  HWND files = control(dialog, kFiles), folders = control(dialog, kFolders);
-  HWND list = control(dialog, kList), minute = control(dialog, kMinute);
-  HWND add = control(dialog, kAdd), add_all = control(dialog, kAddAll);
-  HWND remove = control(dialog, kDelete), ok = control(dialog, kOk);
-  ASSERT_TRUE(files && folders && list && minute && add && add_all && remove && ok);
-  EXPECT_EQ(text_of(minute), L"3") << "no settings file: the interval falls back to 3";
+  const Dialog dialog = open_dialog(main);
+  ASSERT_TRUE(dialog) << "設定 did not open the dialog, or the main window stayed";
+  EXPECT_EQ(text_of(dialog.minute), L"3") << "no settings file: the interval falls back to 3";
 
   // The drive from the drive list, its folders from the folder list.
   ASSERT_TRUE(browse_to(dialog, drive.root()));
-  const Names root_entries = entries_of(folders);
+  const Names root_entries = entries_of(dialog.folders);
   ASSERT_FALSE(root_entries.empty());
   EXPECT_EQ(Names(root_entries.begin() + 1, root_entries.end()), (Names{L"empty", L"pics"}));
   ASSERT_TRUE(browse_to(dialog, drive.root() + L"empty"));
-  EXPECT_EQ(entries_of(files), Names{});
-  EXPECT_FALSE(is_enabled(add_all)) << "全て追加 with nothing to add";
+  EXPECT_EQ(entries_of(dialog.files), Names{});
+  EXPECT_FALSE(is_enabled(dialog.add_all)) << "全て追加 with nothing to add";
   ASSERT_TRUE(browse_to(dialog, drive.root() + L"pics"));
-  ASSERT_EQ(entries_of(files), (Names{L"a.bmp", L"b.bmp", L"c.bmp", L"D.BMP"}));
-  EXPECT_TRUE(is_enabled(add_all));
-  EXPECT_FALSE(is_enabled(add)) << "追加 before a file is chosen";
-  EXPECT_FALSE(is_enabled(remove));
+  ASSERT_EQ(entries_of(dialog.files), (Names{L"a.bmp", L"b.bmp", L"c.bmp", L"D.BMP"}));
+  EXPECT_TRUE(is_enabled(dialog.add_all));
+  EXPECT_FALSE(is_enabled(dialog.add)) << "追加 before a file is chosen";
+  EXPECT_FALSE(is_enabled(dialog.remove));
 
-  // 追加 takes the chosen file, 全て追加 every file, 削除 the chosen entries.
-  ASSERT_TRUE(choose(files, 1));
-  ASSERT_TRUE(is_enabled(add)) << "choosing a file did not enable 追加";
-  ASSERT_TRUE(press(add));
-  ASSERT_EQ(entries_of(list), Names{L"b.bmp"});
+  // 追加 takes the chosen file, 全て追加 every file, 削除 the chosen entries. A real click on
+  // a file enables 追加; a second click chooses another file instead of a second one.
+  auto chosen = [&](int index) { return send_message(dialog.files, LB_GETSEL, index) > 0; };
+  ASSERT_TRUE(click_entry(dialog.files, 3));
+  ASSERT_TRUE(wait_for([&] { return is_enabled(dialog.add); })) << "a click did not enable 追加";
+  ASSERT_TRUE(click_entry(dialog.files, 1));
+  ASSERT_TRUE(wait_for([&] { return chosen(1) && !chosen(3); }));
+  ASSERT_TRUE(settle());
+  ASSERT_TRUE(press(dialog.add));
+  ASSERT_EQ(entries_of(dialog.list), Names{L"b.bmp"});
   EXPECT_TRUE(is_enabled(start)) << "a list with pictures enables スタート";
-  EXPECT_TRUE(is_enabled(ok));
-  ASSERT_TRUE(press(add_all));
-  ASSERT_EQ(entries_of(list), (Names{L"b.bmp", L"a.bmp", L"b.bmp", L"c.bmp", L"D.BMP"}));
-  ASSERT_TRUE(choose(list, 0));
-  ASSERT_TRUE(choose(list, 2));
-  ASSERT_TRUE(is_enabled(remove)) << "choosing entries did not enable 削除";
-  ASSERT_TRUE(press(remove));
-  ASSERT_EQ(entries_of(list), (Names{L"a.bmp", L"c.bmp", L"D.BMP"}));
-  EXPECT_FALSE(is_enabled(remove));
+  EXPECT_TRUE(is_enabled(dialog.ok));
+  ASSERT_TRUE(press(dialog.add_all));
+  ASSERT_EQ(entries_of(dialog.list), (Names{L"b.bmp", L"a.bmp", L"b.bmp", L"c.bmp", L"D.BMP"}));
+  ASSERT_TRUE(choose(dialog.list, 0));
+  ASSERT_TRUE(choose(dialog.list, 2));
+  ASSERT_TRUE(is_enabled(dialog.remove)) << "choosing entries did not enable 削除";
+  ASSERT_TRUE(press(dialog.remove));
+  ASSERT_EQ(entries_of(dialog.list), (Names{L"a.bmp", L"c.bmp", L"D.BMP"}));
+  EXPECT_FALSE(is_enabled(dialog.remove));
 
   // An interval that is no number: the warning, the field emptied, the dialog stays.
-  ASSERT_TRUE(set_text(minute, L"abc"));
-  ASSERT_TRUE(press(ok));
-  const MessageBoxInfo box = wait_for_message_box(pid());
-  ASSERT_TRUE(box) << "no warning for the interval abc";
-  EXPECT_EQ(box.title, kCaution);
-  EXPECT_EQ(box.text, kIntervalInvalid);
-  EXPECT_EQ(text_of(minute), L"");
-  EXPECT_FALSE(is_enabled(ok));
+  ASSERT_TRUE(set_text(dialog.minute, L"abc"));
+  ASSERT_TRUE(press(dialog.ok));
+  MessageBoxInfo box;
+  ASSERT_TRUE(shows_box(says::kCaution, says::kIntervalInvalid, &box));
+  EXPECT_EQ(text_of(dialog.minute), L"");
+  EXPECT_FALSE(is_enabled(dialog.ok));
   ASSERT_TRUE(dismiss(box));
   ASSERT_TRUE(settle());
-  EXPECT_TRUE(is_visible(dialog));
+  EXPECT_TRUE(is_visible(dialog.window));
   EXPECT_FALSE(is_visible(main));
 
   // A valid one commits and goes back to the main window, ready to start.
-  ASSERT_TRUE(set_text(minute, L"2"));
-  ASSERT_TRUE(is_enabled(ok)) << "typing an interval did not enable 設定";
-  ASSERT_TRUE(press(ok));
+  ASSERT_TRUE(set_text(dialog.minute, L"2"));
+  ASSERT_TRUE(is_enabled(dialog.ok)) << "typing an interval did not enable 設定";
+  ASSERT_TRUE(press(dialog.ok));
   EXPECT_TRUE(is_visible(main)) << "OK did not lead back to the main window";
-  EXPECT_FALSE(is_visible(dialog));
+  EXPECT_FALSE(is_visible(dialog.window));
   EXPECT_TRUE(is_enabled(start));
   EXPECT_FALSE(has_message_box(pid()));
 
@@ -125,8 +102,9 @@ TEST_F(PictureListDialog, CancelPutsBackTheListTheFolderTheRandomOptionAndTheInt
   const std::wstring first = home_file(L"first"), second = home_file(L"second");
   ASSERT_TRUE(write_pictures(first, {L"a.bmp", L"b.bmp"}));
   ASSERT_TRUE(write_pictures(second, {L"x.bmp"}));
-  // Remembered from an earlier run: the first folder, in list order, every 5 minutes.
-  const std::string settings = settings_bytes(first, 0, L"5");
+  // Remembered from an earlier run: the first folder, the random option as 2 (on, shown
+  // greyed), every 5 minutes.
+  const std::string settings = settings_bytes(first, 2, L"5");
   ASSERT_TRUE(write_file_bytes(home_file(L"TorVan.ini"), settings));
 
   ASSERT_NE(launch(), 0u);
@@ -134,46 +112,42 @@ TEST_F(PictureListDialog, CancelPutsBackTheListTheFolderTheRandomOptionAndTheInt
   ASSERT_NE(main, nullptr);
   HWND start = control(main, main_id::kStart);
   EXPECT_TRUE(is_enabled(start)) << "the remembered folder's pictures are ready to start";
-  HWND dialog = open_dialog(main);
-  ASSERT_NE(dialog, nullptr);
-  HWND files = control(dialog, kFiles), folders = control(dialog, kFolders);
-  HWND list = control(dialog, kList), minute = control(dialog, kMinute);
-  HWND random = control(dialog, kRandom), remove = control(dialog, kDelete);
-  HWND add = control(dialog, kAdd), cancel = control(dialog, kCancel);
-  ASSERT_TRUE(files && folders && list && minute && random && remove && add && cancel);
-  ASSERT_EQ(entries_of(list), (Names{L"a.bmp", L"b.bmp"}));
-  EXPECT_EQ(text_of(minute), L"5");
-  EXPECT_FALSE(is_checked(random));
-  EXPECT_EQ(shown_folder(folders), first);
+  const Dialog dialog = open_dialog(main);
+  ASSERT_TRUE(dialog);
+  ASSERT_EQ(entries_of(dialog.list), (Names{L"a.bmp", L"b.bmp"}));
+  EXPECT_EQ(text_of(dialog.minute), L"5");
+  EXPECT_EQ(send_message(dialog.random, BM_GETCHECK), BST_INDETERMINATE);
+  EXPECT_EQ(shown_folder(dialog.folders), first);
 
   // Every kind of change: a file added from another folder, then every entry deleted, the
   // interval and the random option changed.
   ASSERT_TRUE(browse_to(dialog, second));
-  ASSERT_EQ(entries_of(files), Names{L"x.bmp"});
-  ASSERT_TRUE(choose(files, 0));
-  ASSERT_TRUE(press(add));
-  ASSERT_EQ(entries_of(list), (Names{L"a.bmp", L"b.bmp", L"x.bmp"}));
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(choose(list, i));
-  ASSERT_TRUE(press(remove));
-  ASSERT_EQ(entries_of(list), Names{});
+  ASSERT_EQ(entries_of(dialog.files), Names{L"x.bmp"});
+  ASSERT_TRUE(choose(dialog.files, 0));
+  ASSERT_TRUE(press(dialog.add));
+  ASSERT_EQ(entries_of(dialog.list), (Names{L"a.bmp", L"b.bmp", L"x.bmp"}));
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(choose(dialog.list, i));
+  ASSERT_TRUE(press(dialog.remove));
+  ASSERT_EQ(entries_of(dialog.list), Names{});
   EXPECT_FALSE(is_enabled(start)) << "an empty list disables スタート";
-  ASSERT_TRUE(set_text(minute, L"7"));
-  ASSERT_TRUE(press(random));
-  ASSERT_TRUE(is_checked(random)) << "a click did not tick ランダム";
+  ASSERT_TRUE(set_text(dialog.minute, L"7"));
+  EXPECT_TRUE(is_enabled(dialog.ok)) << "an edit of the interval disabled 設定";
+  ASSERT_TRUE(press(dialog.random));
+  ASSERT_TRUE(is_checked(dialog.random)) << "a click did not tick ランダム";
 
-  ASSERT_TRUE(press(cancel));
+  ASSERT_TRUE(press(dialog.cancel));
   EXPECT_TRUE(is_visible(main)) << "Cancel did not lead back to the main window";
-  EXPECT_FALSE(is_visible(dialog));
+  EXPECT_FALSE(is_visible(dialog.window));
   EXPECT_TRUE(is_enabled(start)) << "Cancel brought the pictures back, so スタート too";
 
   // Opened again, the dialog is as it was before the changes.
-  ASSERT_EQ(open_dialog(main), dialog);
-  EXPECT_EQ(entries_of(list), (Names{L"a.bmp", L"b.bmp"}));
-  EXPECT_EQ(text_of(minute), L"5");
-  EXPECT_FALSE(is_checked(random));
-  EXPECT_EQ(shown_folder(folders), first);
-  EXPECT_EQ(entries_of(files), (Names{L"a.bmp", L"b.bmp"}));
-  ASSERT_TRUE(press(cancel));
+  ASSERT_EQ(open_dialog(main).window, dialog.window);
+  EXPECT_EQ(entries_of(dialog.list), (Names{L"a.bmp", L"b.bmp"}));
+  EXPECT_EQ(text_of(dialog.minute), L"5");
+  EXPECT_EQ(send_message(dialog.random, BM_GETCHECK), BST_INDETERMINATE);
+  EXPECT_EQ(shown_folder(dialog.folders), first);
+  EXPECT_EQ(entries_of(dialog.files), (Names{L"a.bmp", L"b.bmp"}));
+  ASSERT_TRUE(press(dialog.cancel));
   ASSERT_TRUE(is_visible(main));
 
   // What the program writes at the end is the restored state too.
@@ -194,59 +168,56 @@ TEST_F(PictureListDialog, ADriveThatIsNotReadyIsReportedAndTheFolderListStays) {
   ASSERT_NE(launch(), 0u);
   HWND main = pass_intro();
   ASSERT_NE(main, nullptr);
-  HWND dialog = open_dialog(main);
-  ASSERT_NE(dialog, nullptr);
-  HWND drives = control(dialog, kDrives), folders = control(dialog, kFolders);
-  HWND files = control(dialog, kFiles), add_all = control(dialog, kAddAll);
+  const Dialog dialog = open_dialog(main);
+  ASSERT_TRUE(dialog);
   ASSERT_TRUE(browse_to(dialog, pictures));
-  ASSERT_EQ(entries_of(files), Names{L"a.bmp"});
+  ASSERT_EQ(entries_of(dialog.files), Names{L"a.bmp"});
 
-  const Names offered = entries_of(drives);
+  const Names offered = entries_of(dialog.drives);
   int index = -1;
   for (std::size_t i = 0; i < offered.size(); ++i)
     if (!offered[i].empty() && towupper(offered[i][0]) == drive.letter())
       index = static_cast<int>(i);
   ASSERT_GE(index, 0) << "the drive list does not offer the drive";
-  ASSERT_TRUE(choose(drives, index));
-  const MessageBoxInfo box = wait_for_message_box(pid());
-  ASSERT_TRUE(box) << "no message for a drive that is not ready";
-  EXPECT_EQ(box.title, L"Read Error.");
-  EXPECT_EQ(box.text, L"Drive is not ready.");
+  ASSERT_TRUE(choose(dialog.drives, index));
+  MessageBoxInfo box;
+  ASSERT_TRUE(shows_box(says::kReadError, says::kDriveNotReady, &box));
   ASSERT_TRUE(dismiss(box));
   ASSERT_TRUE(settle());
   EXPECT_FALSE(has_message_box(pid())) << "one message only";
 
   // The drive list shows the choice; the folder and file lists, and 全て追加, what they had.
-  EXPECT_EQ(combo_selection(drives), index);
-  EXPECT_EQ(shown_folder(folders), pictures);
-  EXPECT_EQ(entries_of(files), Names{L"a.bmp"});
-  EXPECT_TRUE(is_enabled(add_all));
+  EXPECT_EQ(combo_selection(dialog.drives), index);
+  EXPECT_EQ(shown_folder(dialog.folders), pictures);
+  EXPECT_EQ(entries_of(dialog.files), Names{L"a.bmp"});
+  EXPECT_TRUE(is_enabled(dialog.add_all));
   // A readable drive afterwards works as usual.
   ASSERT_TRUE(browse_to(dialog, L"C:\\"));
-  EXPECT_EQ(entries_of(files), Names{});
+  EXPECT_EQ(entries_of(dialog.files), Names{});
 }
 
 TEST_F(PictureListDialog, HelpButtonReportsAMissingPage) {
   ASSERT_NE(launch(), 0u);
   HWND main = pass_intro();
   ASSERT_NE(main, nullptr);
-  HWND dialog = open_dialog(main);
-  ASSERT_NE(dialog, nullptr);
-  ASSERT_TRUE(press(control(dialog, kHelp)));
+  const Dialog dialog = open_dialog(main);
+  ASSERT_TRUE(dialog);
+  ASSERT_TRUE(press(dialog.help));
 
-  const MessageBoxInfo box = wait_for_message_box(pid());
-  ASSERT_TRUE(box) << "no message for the missing help.htm";
-  EXPECT_EQ(box.title, kError);
-  EXPECT_EQ(box.text, kHelpMissing);
-  EXPECT_FALSE(is_enabled(dialog)) << "the message is modal to the dialog";
+  MessageBoxInfo box;
+  ASSERT_TRUE(shows_box(says::kError, says::kHelpMissing, &box));
+  EXPECT_FALSE(is_enabled(dialog.window)) << "the message is modal to the dialog";
   ASSERT_TRUE(dismiss(box));
   ASSERT_TRUE(settle());
-  EXPECT_TRUE(is_enabled(dialog));
-  EXPECT_TRUE(is_visible(dialog));
+  EXPECT_TRUE(is_enabled(dialog.window));
+  EXPECT_TRUE(is_visible(dialog.window));
   EXPECT_FALSE(is_visible(main));
   EXPECT_FALSE(has_message_box(pid())) << "one message only";
 }
 
+// The program in a folder whose name in code page 932 holds a 0x5C byte (the second byte
+// of ソ) hands the page to the viewer registered for .htm files with the verb "open" (not
+// the type's default verb), in a normal window, started in the program's folder.
 TEST_F(PictureListDialog, HelpButtonHandsThePageBesideTheProgramToTheRegisteredViewer) {
   const auto viewer_source = path_option("viewer");
   ASSERT_TRUE(viewer_source) << "run with --viewer=<path of the stand-in viewer>";
@@ -256,24 +227,23 @@ TEST_F(PictureListDialog, HelpButtonHandsThePageBesideTheProgramToTheRegisteredV
   const std::wstring viewer = viewer_folder + L"\\" + viewer_name;
   ASSERT_TRUE(CopyFileW(viewer_source->c_str(), viewer.c_str(), FALSE));
   const std::wstring log = viewer_folder + L"\\viewer.log";
-  const std::wstring page = home_file(L"help.htm");
-  ASSERT_TRUE(write_file_bytes(page, "<html><body>screen files</body></html>\n"));
   HtmViewerRegistration registration(viewer);
   ASSERT_TRUE(registration.ok()) << "cannot register the stand-in viewer for .htm files";
+  ASSERT_TRUE(move_home(L"表示ソフト"));
+  const std::wstring page = home_file(L"help.htm");
+  ASSERT_TRUE(write_file_bytes(page, "<html><body>screen files</body></html>\n"));
 
   ASSERT_NE(launch(), 0u);
   HWND main = pass_intro();
   ASSERT_NE(main, nullptr);
-  HWND dialog = open_dialog(main);
-  ASSERT_NE(dialog, nullptr);
-  HWND help = control(dialog, kHelp);
+  const Dialog dialog = open_dialog(main);
+  ASSERT_TRUE(dialog);
 
-  // The page's full path, and the program's folder to start the viewer in; again for a
-  // second click.
-  const std::string expected_line = narrow(page) + "\t" + narrow(home()) + "\n";
+  // Verb, show command, page and working folder; again for a second click.
+  const std::string expected_line = "open\t1\t" + narrow(page) + "\t" + narrow(home()) + "\n";
   std::string expected;
   for (int clicks = 1; clicks <= 2; ++clicks) {
-    ASSERT_FALSE(click(help));
+    ASSERT_FALSE(click(dialog.help));
     expected += expected_line;
     ASSERT_TRUE(wait_for([&] { return read_file_bytes(log) == expected; }))
         << "the viewer was not handed help.htm (click " << clicks
@@ -283,11 +253,9 @@ TEST_F(PictureListDialog, HelpButtonHandsThePageBesideTheProgramToTheRegisteredV
     ASSERT_TRUE(wait_for([&] { return !process_running(viewer_name); }));
     ASSERT_TRUE(settle());
     EXPECT_FALSE(has_message_box(pid())) << "a message although the page was opened";
-    EXPECT_TRUE(is_enabled(dialog));
+    EXPECT_TRUE(is_enabled(dialog.window));
   }
-
-  // The dialog goes on as before.
-  ASSERT_TRUE(press(control(dialog, kCancel)));
+  ASSERT_TRUE(press(dialog.cancel));
   EXPECT_TRUE(is_visible(main));
 }
 

@@ -108,10 +108,10 @@ TEST_F(DllSearch, NoDllBesideTheProgramIsLoaded) {
   ASSERT_NE(launch(), 0u);
   HWND main = pass_intro();
   ASSERT_NE(main, nullptr) << "the program did not start with the stand-ins beside it";
-  HWND dialog = open_dialog(main);
-  ASSERT_NE(dialog, nullptr);
+  const Dialog dialog = open_dialog(main);
+  ASSERT_TRUE(dialog);
   EXPECT_EQ(loaded_from(pid(), "mpr.dll"), lower(narrow(system_folder())) + "\\mpr.dll");
-  ASSERT_TRUE(press(control(dialog, dialog_id::kCancel)));
+  ASSERT_TRUE(press(dialog.cancel));
   ASSERT_TRUE(close_program(main));
 
   for (const std::string& dll : planted)

@@ -11,17 +11,6 @@ namespace torvane::e2e {
 
 namespace {
 
-bool same_ignoring_case(std::wstring_view a, std::wstring_view b) {
-  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-LRESULT send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, 5000, &result);
-  return static_cast<LRESULT>(result);
-}
-
 std::wstring current_test_tag() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   return info ? widen(std::string(info->test_suite_name()) + "." + info->name()) : L"test";
@@ -41,6 +30,19 @@ bool write_solid_bmp(const std::wstring& path, int width, int height, std::uint3
   image.height = height;
   image.pixels.assign(static_cast<std::size_t>(width) * height, colour);
   return save_bmp(image, path);
+}
+
+bool write_pictures(const std::wstring& folder, const std::vector<std::wstring>& names,
+                    std::uint32_t colour) {
+  if (!make_folder(folder)) return false;
+  for (const auto& name : names)
+    if (!write_solid_bmp(folder + L"\\" + name, 8, 8, colour)) return false;
+  return true;
+}
+
+std::string settings_bytes(const std::wstring& folder, int random, const std::wstring& minute) {
+  return in_code_page(folder + L"\\\n\r\n" + std::to_wstring(random) + L"\n\r\n" + minute + L"\r\n",
+                      CP_ACP);
 }
 
 std::string in_code_page(std::wstring_view text, UINT code_page) {
@@ -64,7 +66,7 @@ bool process_running(std::wstring_view exe_name) {
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
        more = Process32NextW(snapshot, &entry)) {
-    found = same_ignoring_case(file_name_of(entry.szExeFile), exe_name);
+    found = same_text_ignoring_case(file_name_of(entry.szExeFile), exe_name);
   }
   CloseHandle(snapshot);
   return found;
@@ -78,7 +80,7 @@ bool has_message_box(DWORD process_id) {
 
 HWND find_window_of_class(DWORD process_id, std::wstring_view window_class) {
   for (HWND window : top_windows(process_id))
-    if (same_ignoring_case(class_of(window), window_class)) return window;
+    if (same_text_ignoring_case(class_of(window), window_class)) return window;
   return nullptr;
 }
 
@@ -100,28 +102,9 @@ bool wait_until_posted_messages_handled(HWND edit, std::chrono::milliseconds tim
   return wait_for([&] { return modified(flag) && flag == marker; }, timeout, poll);
 }
 
-std::vector<std::wstring> entries_of(HWND list) {
-  const bool combo = same_ignoring_case(class_of(list), L"ComboBox");
-  const UINT get_length = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
-  const UINT get_text = combo ? CB_GETLBTEXT : LB_GETTEXT;
-  std::vector<std::wstring> entries;
-  const auto count = send(list, combo ? CB_GETCOUNT : LB_GETCOUNT);
-  for (LRESULT i = 0; i < count; ++i) {
-    const auto length = send(list, get_length, static_cast<WPARAM>(i));
-    // A file or folder name has at most 255 characters.
-    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1024, L'\0');
-    const auto copied =
-        send(list, get_text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(wcsnlen(text.c_str(), std::min(text.size(), static_cast<std::size_t>(
-                                                                std::max<LRESULT>(copied, 0)))));
-    entries.push_back(std::move(text));
-  }
-  return entries;
-}
-
 std::wstring shown_folder(HWND folder_list) {
   const std::vector<std::wstring> entries = entries_of(folder_list);
-  const auto current = send(folder_list, LB_GETCURSEL);
+  const auto current = send_message(folder_list, LB_GETCURSEL);
   if (entries.empty() || current < 0 || static_cast<std::size_t>(current) >= entries.size())
     return {};
   // The root entry is "X:\"; each further entry up to the current one is one folder deeper.
@@ -217,98 +200,74 @@ MappedDrive::~MappedDrive() {
 namespace {
 
 constexpr wchar_t kExtensionKey[] = L".htm";
-constexpr wchar_t kProgId[] = L"htmlfile";
-constexpr wchar_t kCommandKey[] = L"htmlfile\\shell\\open\\command";
-constexpr wchar_t kViewerName[] = L"e2e_help_viewer";
+constexpr wchar_t kFileType[] = L"torvane.e2e.htm";
 
-std::optional<std::wstring> default_value(HKEY key) {
-  DWORD size = 0;
-  if (RegGetValueW(key, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS)
+std::optional<std::wstring> default_value(const std::wstring& name) {
+  wchar_t value[1024] = {};
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, name.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value,
+                   &size) != ERROR_SUCCESS)
     return std::nullopt;
-  std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
-  size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-  if (RegGetValueW(key, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &size) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  value.resize(wcsnlen(value.c_str(), value.size()));
-  return value;
+  return std::wstring(value);
 }
 
-bool key_exists(const wchar_t* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, name, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-bool set_default_value(const wchar_t* name, const std::wstring& value) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, name, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  const bool ok =
-      RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-  RegCloseKey(key);
-  return ok;
+bool set_default_value(const std::wstring& name, const std::wstring& value) {
+  return RegSetKeyValueW(HKEY_CLASSES_ROOT, name.c_str(), nullptr, REG_SZ, value.c_str(),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 }  // namespace
 
 HtmViewerRegistration::HtmViewerRegistration(const std::wstring& viewer_exe) {
-  auto save = [](const wchar_t* name) {
-    Saved saved;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, name, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-      saved.key_existed = true;
-      saved.value = default_value(key);
-      RegCloseKey(key);
-    }
-    return saved;
-  };
-  extension_ = save(kExtensionKey);
-  prog_id_existed_ = key_exists(kProgId);
-  command_ = save(kCommandKey);
-  // A registration of ours left by a run that was cut short is not the prefix's own.
-  if (command_.value && command_.value->find(kViewerName) != std::wstring::npos) command_ = {};
-  ok_ = set_default_value(kExtensionKey, kProgId) &&
-        set_default_value(kCommandKey, L"\"" + viewer_exe + L"\" \"%1\"");
+  saved_type_ = default_value(kExtensionKey);
+  // A type of ours left by a run that was cut short is not the prefix's own.
+  if (saved_type_ == kFileType) saved_type_.reset();
+  const std::wstring type = kFileType, shell = type + L"\\shell";
+  ok_ = set_default_value(shell + L"\\open\\command", L"\"" + viewer_exe + L"\" open \"%1\"") &&
+        set_default_value(shell + L"\\view\\command", L"\"" + viewer_exe + L"\" view \"%1\"") &&
+        set_default_value(shell, L"view") && set_default_value(kExtensionKey, kFileType);
 }
 
 HtmViewerRegistration::~HtmViewerRegistration() {
-  auto restore = [](const wchar_t* name, const Saved& saved) {
-    if (!saved.key_existed) {
-      RegDeleteTreeW(HKEY_CLASSES_ROOT, name);
-    } else if (saved.value) {
-      set_default_value(name, *saved.value);
-    } else {
-      HKEY key = nullptr;
-      if (RegOpenKeyExW(HKEY_CLASSES_ROOT, name, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueW(key, nullptr);
-        RegCloseKey(key);
-      }
-    }
-  };
-  restore(kCommandKey, command_);
-  if (!prog_id_existed_) RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
-  restore(kExtensionKey, extension_);
+  if (saved_type_)
+    set_default_value(kExtensionKey, *saved_type_);
+  else
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kExtensionKey);
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, kFileType);
 }
 
 // ---- the test base ---------------------------------------------------------------------------
 
 void TorvaneTest::SetUp() {
-  const auto exe = path_option("exe");
-  ASSERT_TRUE(exe) << "run with --exe=<path of Torvane.exe>";
-  home_ = std::make_unique<ScratchFolder>(current_test_tag());
-  ASSERT_FALSE(home().empty()) << "cannot create the program's folder";
-  exe_ = home_->copy_in(*exe);
-  ASSERT_FALSE(exe_.empty()) << "cannot copy " << narrow(*exe) << " to " << narrow(home());
+  scratch_ = std::make_unique<ScratchFolder>(current_test_tag());
+  ASSERT_FALSE(scratch_->path().empty()) << "cannot create the program's folder";
+  ASSERT_TRUE(move_home(L"")) << "run with --exe=<path of Torvane.exe>";
 }
 
 void TorvaneTest::TearDown() {
-  DesktopTest::TearDown();
-  if (HasFailure() && home_) std::printf("program folder: %s\n", narrow(home()).c_str());
+  if (HasFailure()) {
+    const std::wstring saved = screenshot(L"failure");
+    if (!saved.empty()) std::printf("screen at the failure: %s\n", narrow(saved).c_str());
+    std::printf("program folder: %s\n", narrow(home()).c_str());
+  }
   program_.reset();
+}
+
+bool TorvaneTest::move_home(std::wstring_view name) {
+  const auto exe = path_option("exe");
+  home_ = name.empty() ? scratch_->path() : scratch_->file(name);
+  if (!exe || !make_folder(home_)) return false;
+  exe_ = home_file(file_name_of(*exe));
+  return CopyFileW(exe->c_str(), exe_.c_str(), FALSE) != FALSE;
+}
+
+std::wstring TorvaneTest::screenshot(std::wstring_view what) {
+  CreateDirectoryW(L"artifacts", nullptr);
+  wchar_t folder[MAX_PATH] = {};
+  GetFullPathNameW(L"artifacts", MAX_PATH, folder, nullptr);
+  const std::wstring path =
+      std::wstring(folder) + L"\\" + current_test_tag() + L"-" + std::wstring(what) + L".bmp";
+  return save_bmp(capture_screen(), path) ? path : std::wstring{};
 }
 
 DWORD TorvaneTest::launch() {
@@ -345,10 +304,20 @@ HWND TorvaneTest::pass_intro() {
   return press_intro_ok() ? wait_for_main() : nullptr;
 }
 
-HWND TorvaneTest::open_dialog(HWND main) {
-  if (!press(control(main, main_id::kSettings))) return nullptr;
+Dialog::Dialog(HWND dialog) {
+  // Control ids are 100 + the control's tab index.
+  HWND* const in_tab_order[] = {&files,  &drives, &folders, &ok,   &cancel, &minute,  nullptr,
+                                &random, nullptr, &add,     &list, &remove, &add_all, &help};
+  for (int tab = 0; tab < 14; ++tab)
+    if (in_tab_order[tab])
+      *in_tab_order[tab] = dialog ? find_child_by_id(dialog, 100 + tab) : nullptr;
+  window = dialog && help ? dialog : nullptr;
+}
+
+Dialog TorvaneTest::open_dialog(HWND main) {
+  if (!press(control(main, main_id::kSettings))) return Dialog();
   HWND dialog = wait_for_window(pid_, kDialogTitle);
-  return dialog && !is_visible(main) ? dialog : nullptr;
+  return Dialog(dialog && !is_visible(main) ? dialog : nullptr);
 }
 
 bool TorvaneTest::close_program(HWND main) {
@@ -358,8 +327,7 @@ bool TorvaneTest::close_program(HWND main) {
 
 ::testing::AssertionResult TorvaneTest::settle() {
   // The dialog exists from the main window's load on: start-up fills it from the settings.
-  HWND dialog = find_top_window(pid_, kDialogTitle);
-  HWND edit = dialog ? control(dialog, dialog_id::kMinute) : nullptr;
+  HWND edit = Dialog(find_top_window(pid_, kDialogTitle)).minute;
   if (!edit) return ::testing::AssertionFailure() << "the dialog's interval field is not there";
   if (!wait_until_posted_messages_handled(edit))
     return ::testing::AssertionFailure() << "the program did not get round to its messages";
@@ -377,19 +345,18 @@ bool TorvaneTest::close_program(HWND main) {
   return settle();
 }
 
-::testing::AssertionResult TorvaneTest::open_folder_entry(HWND dialog, int index) {
-  HWND folders = control(dialog, dialog_id::kFolders);
+::testing::AssertionResult TorvaneTest::open_folder_entry(const Dialog& dialog, int index) {
   // A double-click first makes the entry the current one, then tells the dialog.
-  if (auto why = select(folders, index)) return ::testing::AssertionFailure() << *why;
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(dialog_id::kFolders, LBN_DBLCLK),
-               reinterpret_cast<LPARAM>(folders));
+  if (auto why = select(dialog.folders, index)) return ::testing::AssertionFailure() << *why;
+  PostMessageW(dialog.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(dialog.folders), LBN_DBLCLK),
+               reinterpret_cast<LPARAM>(dialog.folders));
   return settle();
 }
 
-::testing::AssertionResult TorvaneTest::browse_to(HWND dialog, const std::wstring& folder) {
-  HWND drives = control(dialog, dialog_id::kDrives);
-  HWND folders = control(dialog, dialog_id::kFolders);
-  if (!drives || !folders || folder.size() < 3)
+::testing::AssertionResult TorvaneTest::browse_to(const Dialog& dialog,
+                                                  const std::wstring& folder) {
+  HWND drives = dialog.drives, folders = dialog.folders;
+  if (!dialog || folder.size() < 3)
     return ::testing::AssertionFailure() << "no drive or folder list, or no full path";
   const wchar_t letter = towupper(folder[0]);
   auto starts_with_letter = [&](const std::wstring& text) {
@@ -418,18 +385,18 @@ bool TorvaneTest::close_program(HWND main) {
   if (target.size() > 3 && target.back() == L'\\') target.pop_back();
   for (int step = 0; step < 64; ++step) {
     const std::wstring now = shown_folder(folders);
-    if (same_ignoring_case(now, target)) return ::testing::AssertionSuccess();
+    if (same_text_ignoring_case(now, target)) return ::testing::AssertionSuccess();
     const std::vector<std::wstring> entries = entries_of(folders);
-    const int current = static_cast<int>(send(folders, LB_GETCURSEL));
+    const int current = static_cast<int>(send_message(folders, LB_GETCURSEL));
     int open = 0;  // the root, unless the target lies below the folder shown
     const std::size_t cut = now.back() == L'\\' ? now.size() : now.size() + 1;
-    if (target.size() > cut && same_ignoring_case(target.substr(0, now.size()), now) &&
+    if (target.size() > cut && same_text_ignoring_case(target.substr(0, now.size()), now) &&
         target[cut - 1] == L'\\') {
       const std::wstring rest = target.substr(cut);
       const std::wstring next = rest.substr(0, rest.find(L'\\'));
       open = -1;
       for (std::size_t i = static_cast<std::size_t>(current) + 1; i < entries.size(); ++i)
-        if (same_ignoring_case(entries[i], next)) open = static_cast<int>(i);
+        if (same_text_ignoring_case(entries[i], next)) open = static_cast<int>(i);
       if (open < 0)
         return ::testing::AssertionFailure()
                << "the folder list of " << narrow(now) << " has no " << narrow(next);
@@ -441,6 +408,24 @@ bool TorvaneTest::close_program(HWND main) {
              << narrow(now) << " changed nothing";
   }
   return ::testing::AssertionFailure() << "could not reach " << narrow(folder);
+}
+
+::testing::AssertionResult TorvaneTest::plain_box(const MessageBoxInfo& box,
+                                                  std::wstring_view title, std::wstring_view text) {
+  if (!box) return ::testing::AssertionFailure() << "no message box";
+  if (box.title != title || box.text != text || box.buttons != 1 || box.icon)
+    return ::testing::AssertionFailure()
+           << "a box \"" << narrow(box.title) << "\": \"" << narrow(box.text) << "\" with "
+           << box.buttons << " buttons" << (box.icon ? " and an icon" : "") << ", expected \""
+           << narrow(title) << "\": \"" << narrow(text) << "\" with 1 button and no icon";
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult TorvaneTest::shows_box(std::wstring_view title, std::wstring_view text,
+                                                  MessageBoxInfo* box) {
+  const MessageBoxInfo shown = wait_for_message_box(pid_);
+  if (box) *box = shown;
+  return plain_box(shown, title, text);
 }
 
 }  // namespace torvane::e2e

@@ -26,33 +26,51 @@ inline constexpr wchar_t kScreenClass[] = L"TorvaneScreen";
 inline constexpr wchar_t kPictureClass[] = L"TorvanePicture";
 inline constexpr UINT_PTR kTimerId = 1;
 
+// What the program's message boxes say, word for word.
+namespace says {
+inline constexpr wchar_t kProgramTitle[] = L"Torvane";  // a message without a title of its own
+inline constexpr wchar_t kCaution[] = L"注意";
+inline constexpr wchar_t kError[] = L"エラー";
+inline constexpr wchar_t kIntervalInvalid[] =
+    L"時間間隔は１～６０までの数値を半角入力してください。";
+inline constexpr wchar_t kHelpMissing[] =
+    L"help.htm が見あたりません。Torvane.exe と同じフォルダに位置することを確認してください｡ ";
+inline constexpr wchar_t kReadError[] = L"Read Error.";
+inline constexpr wchar_t kDriveNotReady[] = L"Drive is not ready.";
+inline constexpr wchar_t kFiftyRead[] = L"最大の 50 ファイルまで読みこみました。";
+inline constexpr wchar_t kListFull[] = L"これ以上追加できません。";
+}  // namespace says
+
 // Control ids: 100 + the control's tab index.
 namespace main_id {
 inline constexpr int kStart = 100;     // スタート
 inline constexpr int kSettings = 101;  // 設定
 }  // namespace main_id
-namespace dialog_id {
-inline constexpr int kFiles = 100;    // File1
-inline constexpr int kDrives = 101;   // Drive1
-inline constexpr int kFolders = 102;  // Dir1
-inline constexpr int kOk = 103;       // 設定
-inline constexpr int kCancel = 104;   // キャンセル
-inline constexpr int kMinute = 105;   // interval field
-inline constexpr int kRandom = 107;   // ChkRandom
-inline constexpr int kAdd = 109;      // 追加
-inline constexpr int kList = 110;     // List1
-inline constexpr int kDelete = 111;   // 削除
-inline constexpr int kAddAll = 112;   // 全て追加
-inline constexpr int kHelp = 113;     // スクリーンファイルとは？
-}  // namespace dialog_id
+// The picture list dialog and its controls, by what they are to the user.
+struct Dialog {
+  explicit Dialog(HWND dialog = nullptr);
+  explicit operator bool() const { return window != nullptr; }
+  HWND window = nullptr;
+  HWND files, drives, folders;  // File1, Drive1, Dir1
+  HWND ok, cancel;              // 設定, キャンセル
+  HWND minute, random;          // the interval field, ChkRandom
+  HWND add, list, remove;       // 追加, List1, 削除
+  HWND add_all, help;           // 全て追加, スクリーンファイルとは？
+};
 
 // ---- files --------------------------------------------------------------------------------
 
 bool make_folder(const std::wstring& path);
 // A picture of one colour (0x00RRGGBB) in a 24-bit .bmp file.
 bool write_solid_bmp(const std::wstring& path, int width, int height, std::uint32_t colour);
+// The folder (made if need be) with one such picture of 8 x 8 pixels under each name.
+bool write_pictures(const std::wstring& folder, const std::vector<std::wstring>& names,
+                    std::uint32_t colour = 0x5A78C8);
 // The text in a code page (932 for the settings file on a Japanese system).
 std::string in_code_page(std::wstring_view text, UINT code_page);
+// TorVan.ini as the program writes it: the folder with "\" and LF before CR LF, the random
+// value with LF before CR LF, the interval as typed; in the system's code page.
+std::string settings_bytes(const std::wstring& folder, int random, const std::wstring& minute);
 
 // ---- processes and windows ----------------------------------------------------------------
 
@@ -67,10 +85,6 @@ HWND find_window_of_class(DWORD process_id, std::wstring_view window_class);
 bool wait_until_posted_messages_handled(HWND edit,
                                         std::chrono::milliseconds timeout = kDefaultTimeout,
                                         std::chrono::milliseconds poll = kPollInterval);
-// The entries of a LISTBOX or COMBOBOX. Each is read into a buffer with room to spare: Wine
-// copies an entry's whole text into the reader's buffer, and an entry that the program
-// replaced by a longer one between the length query and the read must not overrun it.
-std::vector<std::wstring> entries_of(HWND list);
 // The folder that Dir1 shows: its entries up to the highlighted one, joined.
 std::wstring shown_folder(HWND folder_list);
 
@@ -96,9 +110,10 @@ class MappedDrive {
 
 // ---- a stand-in viewer for .htm files -------------------------------------------------------
 
-// Registers `viewer_exe` as the program that opens .htm files (HKCR\.htm = htmlfile,
-// HKCR\htmlfile\shell\open\command) and puts the previous registration back at the end, so
-// every other test sees the prefix's own.
+// Registers `viewer_exe` under a file type of its own as the program that opens .htm files,
+// with the verb "open" and, as the type's default verb, "view"; each command line hands the
+// viewer its verb first. The previous registration of .htm comes back at the end, so every
+// other test sees the prefix's own.
 class HtmViewerRegistration {
  public:
   explicit HtmViewerRegistration(const std::wstring& viewer_exe);
@@ -109,26 +124,27 @@ class HtmViewerRegistration {
   bool ok() const { return ok_; }
 
  private:
-  struct Saved {
-    bool key_existed = false;
-    std::optional<std::wstring> value;
-  };
-  Saved extension_;
-  Saved command_;
-  bool prog_id_existed_ = false;
+  std::optional<std::wstring> saved_type_;
   bool ok_ = false;
 };
 
 // ---- the test base ---------------------------------------------------------------------------
 
-class TorvaneTest : public DesktopTest {
+// Starts Torvane.exe in a scratch folder of its own (so its settings file starts from nothing
+// and no test sees another's) and keeps a screenshot in artifacts/ when a test fails.
+class TorvaneTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
   // The program's own folder: Torvane.exe and its TorVan.ini live here.
-  const std::wstring& home() const { return home_->path(); }
-  std::wstring home_file(std::wstring_view name) const { return home_->file(name); }
+  const std::wstring& home() const { return home_; }
+  std::wstring home_file(std::wstring_view name) const {
+    return home_ + L"\\" + std::wstring(name);
+  }
+  // Makes the folder `name` inside the scratch folder the program's own folder from the
+  // next start on; false when it cannot.
+  bool move_home(std::wstring_view name);
 
   // Starts Torvane.exe in its folder (again, for a second start); 0 on failure.
   DWORD launch();
@@ -141,11 +157,13 @@ class TorvaneTest : public DesktopTest {
   // The intro's OK, then the main window.
   HWND pass_intro();
   // Presses 設定 on the main window and waits for the dialog to show.
-  HWND open_dialog(HWND main);
+  Dialog open_dialog(HWND main);
   // Closes the main window and waits for the program to end.
   bool close_program(HWND main);
 
   static HWND control(HWND window, int id) { return find_child_by_id(window, id); }
+  // Saves the screen as artifacts/<suite>.<test>-<what>.bmp; returns the file's path.
+  std::wstring screenshot(std::wstring_view what);
 
   // Waits until the program has handled everything posted to it so far: what it shows
   // afterwards is the outcome of those actions, read without racing its updates. A message
@@ -155,13 +173,21 @@ class TorvaneTest : public DesktopTest {
   // entry, a double-click on an entry of the folder list.
   ::testing::AssertionResult press(HWND button);
   ::testing::AssertionResult choose(HWND list, int index);
-  ::testing::AssertionResult open_folder_entry(HWND dialog, int index);
+  ::testing::AssertionResult open_folder_entry(const Dialog& dialog, int index);
   // Drive list, then the folder list entry by entry from the drive's root.
-  ::testing::AssertionResult browse_to(HWND dialog, const std::wstring& folder);
+  ::testing::AssertionResult browse_to(const Dialog& dialog, const std::wstring& folder);
+  // Whether `box` is up with this title and text, one OK button and no icon, as every
+  // message of the program is.
+  static ::testing::AssertionResult plain_box(const MessageBoxInfo& box, std::wstring_view title,
+                                              std::wstring_view text);
+  // Waits for a message box of the program and checks it as plain_box() does.
+  ::testing::AssertionResult shows_box(std::wstring_view title, std::wstring_view text,
+                                       MessageBoxInfo* box = nullptr);
 
  private:
   std::wstring exe_;
-  std::unique_ptr<ScratchFolder> home_;
+  std::unique_ptr<ScratchFolder> scratch_;
+  std::wstring home_;
   std::optional<Process> program_;
   DWORD pid_ = 0;
 };

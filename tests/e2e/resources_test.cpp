@@ -1,6 +1,5 @@
 // The resources linked into an exe by torvane_add_resources(): the icon Explorer and the
 // window class show, the version information of the file's property sheet, the manifest.
-// Run against Torvane.exe and against the harness's fixture, which links the same ones.
 
 #include <windows.h>
 // After windows.h:

@@ -1,10 +1,10 @@
-# Torvane.exe end to end, one test program per feature: the picture list dialog with its help
-# button, the show, the settings file across two starts, and the DLLs it must not take from
-# its own folder. Included by CMakeLists.txt when
-# the Torvane target exists.
+# Torvane.exe end to end, one test program per feature: its four windows, the picture list
+# dialog with its help button, the show, the settings file across two starts and at the end
+# of a Windows session, and the DLLs it must not take from its own folder. Included by
+# CMakeLists.txt when the Torvane target exists.
 
-# Helpers the three programs share: window titles and ids, starting the program in a folder
-# of its own, browsing, a mapped drive, the viewer registration.
+# Helpers the programs share: window titles, ids and message texts, starting the program in a
+# folder of its own, browsing, a mapped drive, the viewer registration.
 add_library(torvane_e2e_support STATIC e2e_support.cpp)
 target_link_libraries(torvane_e2e_support PUBLIC torvane_e2e_gtest advapi32 PRIVATE torvane_flags)
 
@@ -36,7 +36,7 @@ add_dependencies(e2e_dll_search Torvane e2e_standin)
 set_property(TEST dll.DllSearch.NoDllBesideTheProgramIsLoaded APPEND PROPERTY ENVIRONMENT
   "WINEDLLOVERRIDES=mscoree,mshtml=\\;winedbg.exe=d\\;mpr,comctl32=n,b")
 
-foreach(_feature show settings)
+foreach(_feature windows show settings)
   torvane_add_e2e_program(e2e_${_feature} PREFIX "${_feature}."
     SOURCES ${_feature}_test.cpp
     ARGS "--exe=$<TARGET_FILE:Torvane>")

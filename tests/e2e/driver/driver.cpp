@@ -15,23 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Messages to another process's window go through SendMessageTimeout, so a hung program
-// fails the test instead of hanging it.
-constexpr UINT kSendTimeoutMs = 5000;
-
-bool same_text_ignoring_case(std::wstring_view a, std::wstring_view b) {
-  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-LRESULT send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, bool* ok = nullptr) {
-  DWORD_PTR result = 0;
-  const bool sent = SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG,
-                                        kSendTimeoutMs, &result) != 0;
-  if (ok) *ok = sent;
-  return static_cast<LRESULT>(result);
-}
-
 // Why a user could not reach `control` now; empty when they could.
 Refusal unreachable(HWND control, const char* what) {
   if (!IsWindow(control)) return std::string(what) + " does not exist";
@@ -56,6 +39,16 @@ bool is_combo_box(HWND window) {
 }  // namespace
 
 // ---- text and paths -------------------------------------------------------------------
+
+bool same_text_ignoring_case(std::wstring_view a, std::wstring_view b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::string describe(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
 
 std::wstring widen(std::string_view utf8) {
   if (utf8.empty()) return {};
@@ -215,12 +208,6 @@ bool Process::wait_for_exit(std::chrono::milliseconds timeout) const {
          WaitForSingleObject(handle_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
-std::optional<DWORD> Process::exit_code() const {
-  DWORD code = 0;
-  if (!handle_ || running() || !GetExitCodeProcess(handle_, &code)) return std::nullopt;
-  return code;
-}
-
 void Process::terminate() const {
   if (handle_) TerminateProcess(handle_, 255);
 }
@@ -249,13 +236,21 @@ void end_processes_named(std::wstring_view exe_name) {
 
 // ---- windows --------------------------------------------------------------------------
 
+LRESULT send_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam, bool* ok) {
+  DWORD_PTR result = 0;
+  const bool sent =
+      SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+  if (ok) *ok = sent;
+  return static_cast<LRESULT>(result);
+}
+
 std::wstring text_of(HWND window) {
   bool ok = false;
-  const auto length = send(window, WM_GETTEXTLENGTH, 0, 0, &ok);
+  const auto length = send_message(window, WM_GETTEXTLENGTH, 0, 0, &ok);
   if (!ok || length <= 0) return {};
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   const auto copied =
-      send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &ok);
+      send_message(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &ok);
   text.resize(ok ? static_cast<std::size_t>(std::max<LRESULT>(copied, 0)) : 0);
   return text;
 }
@@ -379,52 +374,23 @@ bool set_text(HWND edit, std::wstring_view text, std::chrono::milliseconds timeo
                              SMTO_NORMAL, static_cast<UINT>(timeout.count()), &result) != 0;
 }
 
-std::jthread set_text_async(HWND edit, std::wstring text) {
-  // Bounded, so that a test which fails before closing the box still ends.
-  return std::jthread(
-      [edit, text = std::move(text)] { set_text(edit, text, 3 * kDefaultTimeout); });
-}
-
-std::vector<std::wstring> list_items(HWND list) {
+std::vector<std::wstring> entries_of(HWND list) {
   const bool combo = is_combo_box(list);
-  const UINT get_count = combo ? CB_GETCOUNT : LB_GETCOUNT;
   const UINT get_length = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
   const UINT get_text = combo ? CB_GETLBTEXT : LB_GETTEXT;
-  std::vector<std::wstring> items;
-  const auto count = send(list, get_count, 0, 0);
+  std::vector<std::wstring> entries;
+  const auto count = send_message(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    const auto length = send(list, get_length, static_cast<WPARAM>(i), 0);
-    // The program may refill the list between the two calls with a longer entry, and the text
-    // is copied whole across processes: leave room for any entry a list box can hold.
-    std::wstring text(std::max<std::size_t>(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, 4096),
-                      L'\0');
+    const auto length = send_message(list, get_length, static_cast<WPARAM>(i), 0);
+    // A file or folder name has at most 255 characters.
+    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1024, L'\0');
     const auto copied =
-        send(list, get_text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
-    items.push_back(std::move(text));
+        send_message(list, get_text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(wcsnlen(text.c_str(), std::min(text.size(), static_cast<std::size_t>(
+                                                                std::max<LRESULT>(copied, 0)))));
+    entries.push_back(std::move(text));
   }
-  return items;
-}
-
-std::vector<int> list_selection(HWND list) {
-  std::vector<int> selected;
-  if (is_combo_box(list)) {
-    const auto index = send(list, CB_GETCURSEL, 0, 0);
-    if (index >= 0) selected.push_back(static_cast<int>(index));
-    return selected;
-  }
-  const auto style = GetWindowLongW(list, GWL_STYLE);
-  if (style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) {
-    const auto count = send(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-      if (send(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0)
-        selected.push_back(static_cast<int>(i));
-    }
-  } else {
-    const auto index = send(list, LB_GETCURSEL, 0, 0);
-    if (index >= 0) selected.push_back(static_cast<int>(index));
-  }
-  return selected;
+  return entries;
 }
 
 Refusal select(HWND list, int index, bool selected) {
@@ -432,27 +398,29 @@ Refusal select(HWND list, int index, bool selected) {
   const int id = GetDlgCtrlID(list);
   HWND parent = GetParent(list);
   if (is_combo_box(list)) {
-    send(list, CB_SETCURSEL, selected ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
+    send_message(list, CB_SETCURSEL,
+                 selected ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
     PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     return std::nullopt;
   }
   if (!is_list_box(list)) return "not a list box or combo box: " + narrow(class_of(list));
   const auto style = GetWindowLongW(list, GWL_STYLE);
   if (style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) {
-    send(list, LB_SETSEL, selected ? TRUE : FALSE, static_cast<LPARAM>(index));
+    send_message(list, LB_SETSEL, selected ? TRUE : FALSE, static_cast<LPARAM>(index));
   } else {
-    send(list, LB_SETCURSEL, selected ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
+    send_message(list, LB_SETCURSEL,
+                 selected ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1), 0);
   }
   PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
   return std::nullopt;
 }
 
 int combo_selection(HWND combo) {
-  return static_cast<int>(send(combo, CB_GETCURSEL, 0, 0));
+  return static_cast<int>(send_message(combo, CB_GETCURSEL, 0, 0));
 }
 
 bool is_checked(HWND check_box) {
-  return send(check_box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return send_message(check_box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void close(HWND window) {
@@ -473,8 +441,17 @@ MessageBoxInfo find_message_box(DWORD process_id) {
     wchar_t title[512] = {};
     GetWindowTextW(window, title, 512);
     box.title = title;
-    // The message text is the static with id 0xFFFF in every message box.
+    // The message text is the static with id 0xFFFF in every message box; the icon a
+    // static showing an icon; buttons that the box does not use are hidden or gone.
     if (HWND text = find_child_by_id(window, 0xFFFF)) box.text = text_of(text);
+    for (HWND child : children(window, {})) {
+      if (!IsWindowVisible(child)) continue;
+      if (same_text_ignoring_case(class_of(child), L"Button")) ++box.buttons;
+      if (same_text_ignoring_case(class_of(child), L"Static") &&
+          (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+          send_message(child, STM_GETICON, 0, 0) != 0)
+        box.icon = true;
+    }
     return box;
   }
   return {};
@@ -492,21 +469,31 @@ bool dismiss(const MessageBoxInfo& box, std::chrono::milliseconds timeout) {
 
 // ---- the mouse ------------------------------------------------------------------------
 
+namespace {
+
+// A mouse event at a screen point: the place travels with the event, so that a later move of
+// the cursor cannot overtake it.
+INPUT mouse_input(POINT screen_point, DWORD button) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(screen_point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = MulDiv(screen_point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  return input;
+}
+
+}  // namespace
+
 bool mouse_click(POINT screen_point) {
   if (!SetCursorPos(screen_point.x, screen_point.y)) return false;
-  INPUT input[2] = {};
-  input[0].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].type = INPUT_MOUSE;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  INPUT input[2] = {mouse_input(screen_point, MOUSEEVENTF_LEFTDOWN),
+                    mouse_input(screen_point, MOUSEEVENTF_LEFTUP)};
   return SendInput(2, input, sizeof(INPUT)) == 2;
 }
 
 bool mouse_button(POINT screen_point, bool down) {
   if (!SetCursorPos(screen_point.x, screen_point.y)) return false;
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  INPUT input = mouse_input(screen_point, down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
   return SendInput(1, &input, sizeof(INPUT)) == 1;
 }
 
@@ -517,6 +504,26 @@ bool mouse_click(HWND window) {
   HWND hit = WindowFromPoint(middle);
   if (hit != window && !IsChild(window, hit)) return false;
   return mouse_click(middle);
+}
+
+bool click_entry(HWND list, int index) {
+  send_message(list, LB_SETTOPINDEX, static_cast<WPARAM>(index));
+  RECT item{};
+  if (send_message(list, LB_GETITEMRECT, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(&item)) == LB_ERR)
+    return false;
+  POINT middle{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ClientToScreen(list, &middle);
+  if (!mouse_click(middle)) return false;
+  // The list selects on the press and lets the mouse go on the release; a mouse moved on
+  // before that would drag a range.
+  const DWORD thread = GetWindowThreadProcessId(list, nullptr);
+  return wait_for([&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return send_message(list, LB_GETSEL, static_cast<WPARAM>(index)) > 0 &&
+           GetGUIThreadInfo(thread, &info) && info.hwndCapture != list;
+  });
 }
 
 // ---- the screen -----------------------------------------------------------------------

@@ -33,6 +33,10 @@ inline constexpr std::chrono::milliseconds kPollInterval = 50ms;
 
 // ---- text and paths -------------------------------------------------------------------
 
+bool same_text_ignoring_case(std::wstring_view a, std::wstring_view b);
+// "(left,top)-(right,bottom)", for messages.
+std::string describe(const RECT& r);
+
 std::wstring widen(std::string_view utf8);
 std::string narrow(std::wstring_view text);
 // "/work/x/Torvane.exe" (a host path, as CMake passes it) becomes "Z:\work\x\Torvane.exe";
@@ -98,7 +102,6 @@ class Process {
   bool running() const;
   // True when the program ended within `timeout`.
   bool wait_for_exit(std::chrono::milliseconds timeout = kDefaultTimeout) const;
-  std::optional<DWORD> exit_code() const;
   void terminate() const;
 
  private:
@@ -113,6 +116,11 @@ class Process {
 void end_processes_named(std::wstring_view exe_name);
 
 // ---- windows --------------------------------------------------------------------------
+
+// A message to another process's window, through SendMessageTimeout: a hung program fails
+// the test instead of hanging it. `ok` tells whether it was answered.
+LRESULT send_message(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0,
+                     bool* ok = nullptr);
 
 std::wstring text_of(HWND window);
 std::wstring class_of(HWND window);
@@ -153,13 +161,11 @@ Refusal click(HWND button);
 // returns once `timeout` passes, with the text set.
 bool set_text(HWND edit, std::wstring_view text,
               std::chrono::milliseconds timeout = kDefaultTimeout);
-// The same without waiting for the handler: for a change that is expected to open a box.
-// The returned thread finishes once the handler returns.
-std::jthread set_text_async(HWND edit, std::wstring text);
 
-// List boxes (LISTBOX) and combo boxes (COMBOBOX).
-std::vector<std::wstring> list_items(HWND list);
-std::vector<int> list_selection(HWND list);
+// The entries of a LISTBOX or COMBOBOX. Each is read into a buffer with room to spare: the
+// text is copied whole across processes, and an entry that the program replaced by a longer
+// one between the length query and the read must not overrun it.
+std::vector<std::wstring> entries_of(HWND list);
 // Selects (or, for a multiple-selection list, also deselects) an entry and posts the
 // LBN_SELCHANGE / CBN_SELCHANGE notification that a user's click would have caused.
 Refusal select(HWND list, int index, bool selected = true);
@@ -177,6 +183,8 @@ struct MessageBoxInfo {
   HWND window = nullptr;
   std::wstring title;
   std::wstring text;
+  int buttons = 0;    // buttons shown
+  bool icon = false;  // an icon shown beside the text
   explicit operator bool() const { return window != nullptr; }
 };
 
@@ -194,6 +202,9 @@ bool dismiss(const MessageBoxInfo& box, std::chrono::milliseconds timeout = kDef
 bool mouse_click(POINT screen_point);
 // A real click in the middle of a window.
 bool mouse_click(HWND window);
+// A real click in the middle of entry `index` of a list box, scrolled into view first;
+// true once the list has selected the entry and let go of the mouse.
+bool click_entry(HWND list, int index);
 // Only one half of a click at a screen point, the left button pressed or released.
 bool mouse_button(POINT screen_point, bool down);
 

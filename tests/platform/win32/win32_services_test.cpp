@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <array>
 
+#include "forms/intro_and_main_windows.h"
+#include "forms/picture_list_dialog_window.h"
+#include "platform/win32/win32_form_view.h"
 #include "platform/win32/win32_window_system.h"
 #include "win32_test_support.h"
 
@@ -62,7 +65,8 @@ TEST_F(Win32ServicesTest, ReadFileGivesTheWholeFileOrNothing) {
   EXPECT_EQ(sys.read_file(""), std::nullopt);
 }
 
-// ---- Listing for the browsing lists --------------------------------------------------------------
+// ---- Listing for the browsing lists
+// --------------------------------------------------------------
 
 TEST_F(Win32ServicesTest, ListingSeparatesFilesFromFoldersAndSkipsWhatExplorerHides) {
   ASSERT_TRUE(test::write_bytes(dir / L"a.bmp", "x"));
@@ -173,8 +177,9 @@ TEST_F(Win32ServicesTest, FoldersHaveNoTrailingBackslashUnlessTheyAreARoot) {
 TEST_F(Win32ServicesTest, DrivesAreOfferedInLetterOrderWithTheSystemDriveAmongThem) {
   const std::vector<DriveInfo> drives = sys.drives();
   ASSERT_FALSE(drives.empty());
-  EXPECT_TRUE(std::is_sorted(drives.begin(), drives.end(),
-                             [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; }));
+  EXPECT_TRUE(
+      std::is_sorted(drives.begin(), drives.end(),
+                     [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; }));
   for (const DriveInfo& d : drives) EXPECT_TRUE(d.letter >= 'A' && d.letter <= 'Z') << d.letter;
   const char system = sys.system_drive();
   EXPECT_TRUE(std::any_of(drives.begin(), drives.end(),
@@ -212,8 +217,8 @@ TEST_F(Win32ServicesTest, AnsiConversionsFollowTheSystemCodePage) {
   };
   const Case cases[] = {
       {"C:\\写真\\\n\r\n", "C:\\\x8e\xca\x90\x5e\\\n\r\n"},
-      {"ソ", "\x83\x5c"},                                    // trail byte 0x5C, the backslash
-      {"ｱ", "\xb1"},                                         // half-width katakana: one byte
+      {"ソ", "\x83\x5c"},  // trail byte 0x5C, the backslash
+      {"ｱ", "\xb1"},       // half-width katakana: one byte
       {"", ""},
   };
   for (const Case& c : cases) {
@@ -233,10 +238,49 @@ TEST_F(Win32ServicesTest, ButtonFaceColourIsTheSystemColourAsRgb) {
                                           (std::uint32_t{GetGValue(c)} << 8) | GetBValue(c));
 }
 
-TEST_F(Win32ServicesTest, OpeningAMissingDocumentReportsFailure) {
-  const std::int32_t result = sys.open_document(narrow(dir / L"help.htm"), dir.utf8());
-  EXPECT_LE(result, 32);
-  EXPECT_GE(result, 0);
+// The help page goes to the shell with the dialog as its owner (even when another window of
+// the program is the active one), the verb "open", no parameters, the program's folder to
+// start in and a normal window; the shell's answer comes back as it is.
+struct ShellCall {
+  HWND owner;
+  std::wstring verb, file, parameters, folder;
+  int show;
+};
+std::vector<ShellCall> shell_calls;
+std::vector<INT_PTR> shell_answers;
+
+HINSTANCE WINAPI note_shell_call(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
+                                 LPCWSTR folder, INT show) {
+  auto text = [](LPCWSTR t) { return t ? std::wstring(t) : std::wstring(L"(none)"); };
+  shell_calls.push_back({owner, text(verb), text(file), text(parameters), text(folder), show});
+  return reinterpret_cast<HINSTANCE>(shell_answers[shell_calls.size() - 1]);
+}
+
+TEST_F(Win32ServicesTest, TheHelpPageGoesToTheShellOwnedByTheDialogInANormalWindow) {
+  test::ImportHook hook("shell32.dll", "ShellExecuteW", reinterpret_cast<void*>(&note_shell_call));
+  ASSERT_TRUE(hook.hooked());
+  forms::FrmSelectFiles dialog(sys);
+  dialog.attach_view(windows.create_view(dialog));
+  dialog.show();
+  forms::FrmMain main;
+  main.attach_view(windows.create_view(main));
+  main.show();
+  HWND main_window = static_cast<Win32FormView*>(main.view())->hwnd();
+  ::SetActiveWindow(main_window);
+  ASSERT_EQ(::GetActiveWindow(), main_window);
+  shell_answers = {42, 32, 2};
+  for (std::int32_t answer : {42, 32, 2})
+    EXPECT_EQ(sys.open_document("C:\\表示ソフト\\help.htm", "C:\\表示ソフト"), answer);
+  ASSERT_EQ(shell_calls.size(), 3u);
+  const ShellCall& call = shell_calls[0];
+  EXPECT_EQ(call.owner, static_cast<Win32FormView*>(dialog.view())->hwnd());
+  EXPECT_EQ(::lstrcmpiW(call.verb.c_str(), L"open"), 0) << narrow(call.verb);
+  EXPECT_EQ(call.file, L"C:\\表示ソフト\\help.htm");
+  EXPECT_TRUE(call.parameters.empty() || call.parameters == L"(none)");
+  EXPECT_EQ(call.folder, L"C:\\表示ソフト");
+  EXPECT_EQ(call.show, SW_SHOWNORMAL);
+  main.close();
+  dialog.close();
 }
 
 TEST_F(Win32ServicesTest, TheGeneratorRepeatsForTheSameSeedAndStaysBelowOne) {
