@@ -116,7 +116,10 @@ class Services {
 
   // -- Shell ----------------------------------------------------------------------------
   // Hands a document to its associated viewer without waiting. Above 32 means success.
-  virtual std::int32_t open_document(const std::string& path, const std::string& folder) = 0;
+  // `owner` is the native window of the form that asks (its view's native_window()), which
+  // the viewer's own boxes then belong to.
+  virtual std::int32_t open_document(const std::string& path, const std::string& folder,
+                                     void* owner) = 0;
   // Keeps the display from being switched off for want of input while a show runs. It does
   // not hold off a screen saver: the screen window refuses that itself while it is shown.
   virtual void keep_display_awake(bool on) = 0;

@@ -114,6 +114,9 @@ class FormView {
   virtual void control_changed(Control& control, Aspect what) = 0;
   virtual void set_focus(Control& control) = 0;
   virtual void destroy() = 0;
+  // The native window that stands for the form, for a system call that wants its owner;
+  // nullptr where there is none.
+  virtual void* native_window() const { return nullptr; }
 };
 
 class WindowSystem {

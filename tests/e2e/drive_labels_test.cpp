@@ -16,8 +16,6 @@
 namespace torvane::e2e {
 namespace {
 
-using namespace dialog_id;
-
 using DriveLabels = TorvaneTest;
 
 TEST_F(DriveLabels, ADriveThatComesWhileTheDialogIsOpenShowsWithItsLabel) {
@@ -28,16 +26,16 @@ TEST_F(DriveLabels, ADriveThatComesWhileTheDialogIsOpenShowsWithItsLabel) {
   ASSERT_NE(launch(), 0u);
   HWND main = pass_intro();
   ASSERT_NE(main, nullptr);
-  HWND dialog = open_dialog(main);
-  ASSERT_NE(dialog, nullptr);
-  HWND drives = control(dialog, kDrives);
+  Dialog dialog = open_dialog(main);
+  ASSERT_TRUE(dialog);
+  HWND drives = dialog.drives;
   const std::vector<std::wstring> before = entries_of(drives);
 
   MappedDrive drive(volume.path());
   ASSERT_NE(drive.letter(), 0);
   // Sent, not posted: the message may carry a pointer, so the system refuses to post it.
   DWORD_PTR answer = 0;
-  ASSERT_NE(SendMessageTimeoutW(dialog, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0, SMTO_ABORTIFHUNG,
+  ASSERT_NE(SendMessageTimeoutW(dialog.window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0, SMTO_ABORTIFHUNG,
                                 10000, &answer),
             0);
   const std::wstring expected = std::wstring{static_cast<wchar_t>(towlower(drive.letter())),
@@ -49,7 +47,7 @@ TEST_F(DriveLabels, ADriveThatComesWhileTheDialogIsOpenShowsWithItsLabel) {
   })) << "the list never showed " << narrow(expected);
   EXPECT_EQ(now.size(), before.size() + 1);
   EXPECT_TRUE(std::is_sorted(now.begin(), now.end())) << "the drives stay in letter order";
-  ASSERT_TRUE(press(control(dialog, kCancel)));
+  ASSERT_TRUE(press(dialog.cancel));
   ASSERT_TRUE(close_program(main));
 }
 

@@ -12,8 +12,6 @@
 namespace torvane::e2e {
 namespace {
 
-using namespace dialog_id;
-
 using CodePageFolders = TorvaneTest;
 
 TEST_F(CodePageFolders, ANameTheCodePageCannotHoldIsStoredAsTheNearestFolderAbove) {
@@ -42,16 +40,16 @@ TEST_F(CodePageFolders, ANameTheCodePageCannotHoldIsStoredAsTheNearestFolderAbov
     ASSERT_NE(launch(), 0u);
     HWND main = pass_intro();
     ASSERT_NE(main, nullptr);
-    HWND dialog = open_dialog(main);
-    ASSERT_NE(dialog, nullptr);
+    Dialog dialog = open_dialog(main);
+    ASSERT_TRUE(dialog);
     ASSERT_TRUE(browse_to(dialog, row.chosen));
-    ASSERT_TRUE(press(control(dialog, kAddAll)));
+    ASSERT_TRUE(press(dialog.add_all));
     // The random option as the last start left it, then on.
-    if (!is_checked(control(dialog, kRandom))) {
-      ASSERT_TRUE(press(control(dialog, kRandom)));
+    if (!is_checked(dialog.random)) {
+      ASSERT_TRUE(press(dialog.random));
     }
-    ASSERT_TRUE(set_text(control(dialog, kMinute), L"7"));
-    ASSERT_TRUE(press(control(dialog, kOk)));
+    ASSERT_TRUE(set_text(dialog.minute, L"7"));
+    ASSERT_TRUE(press(dialog.ok));
     ASSERT_TRUE(close_program(main));
     EXPECT_EQ(read_file_bytes(home_file(L"TorVan.ini")),
               in_code_page(row.stored + L"\\\n\r\n1\n\r\n7\r\n", 932));
@@ -61,11 +59,11 @@ TEST_F(CodePageFolders, ANameTheCodePageCannotHoldIsStoredAsTheNearestFolderAbov
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(has_message_box(pid()));
     dialog = open_dialog(main);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(shown_folder(control(dialog, kFolders)), row.stored);
-    EXPECT_TRUE(is_checked(control(dialog, kRandom)));
-    EXPECT_EQ(text_of(control(dialog, kMinute)), L"7");
-    ASSERT_TRUE(press(control(dialog, kCancel)));
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(shown_folder(dialog.folders), row.stored);
+    EXPECT_TRUE(is_checked(dialog.random));
+    EXPECT_EQ(text_of(dialog.minute), L"7");
+    ASSERT_TRUE(press(dialog.cancel));
     ASSERT_TRUE(close_program(main));
   }
 }

@@ -29,6 +29,7 @@ TEST_F(HelpButton, OpensThePageOrSaysItIsMissing) {
     sys.open_document_result = row.shell_answer;
     sys.opened_documents.clear();
     sys.opened_in_folders.clear();
+    sys.opened_owners.clear();
     sys.messages.clear();
     const DialogLook before = dialog_look();
     // A second click hands the page over again, and says the same again.
@@ -36,6 +37,8 @@ TEST_F(HelpButton, OpensThePageOrSaysItIsMissing) {
     ask_for_help();
     EXPECT_EQ(sys.opened_documents, Names(2, "C:\\Torvane\\help.htm"));
     EXPECT_EQ(sys.opened_in_folders, Names(2, "C:\\Torvane"));
+    // The viewer belongs to the dialog, the window the user asked from.
+    EXPECT_EQ(sys.opened_owners, std::vector<void*>(2, static_cast<ui::Form*>(&dialog())));
     EXPECT_EQ(messages(), row.message ? std::vector<Message>(2, kHelpMissing) : std::vector<Message>{});
     EXPECT_EQ(dialog_look(), before);
     EXPECT_FALSE(main_window().visible());

@@ -62,7 +62,7 @@ std::string convert(std::string_view in, const char* from, const char* to) {
 
 class NullView final : public ui::FormView {
  public:
-  NullView(HeadlessWindowSystem& system) : system_(system) {}
+  NullView(HeadlessWindowSystem& system, ui::Form& form) : system_(system), form_(form) {}
   void create() override {}
   void form_changed() override {}
   void bring_to_front() override {}
@@ -71,9 +71,12 @@ class NullView final : public ui::FormView {
   }
   void set_focus(ui::Control&) override {}
   void destroy() override {}
+  // No window here: the form itself stands for it, so a test can tell whose it is.
+  void* native_window() const override { return &form_; }
 
  private:
   HeadlessWindowSystem& system_;
+  ui::Form& form_;
 };
 
 }  // namespace
@@ -279,7 +282,9 @@ float HeadlessServices::next_random() {
   return generator_.next();
 }
 
-std::int32_t HeadlessServices::open_document(const std::string& path, const std::string& folder) {
+std::int32_t HeadlessServices::open_document(const std::string& path, const std::string& folder,
+                                            void* owner) {
+  opened_owners.push_back(owner);
   opened_documents.push_back(path);
   opened_in_folders.push_back(folder);
   if (open_document_result > 32) {
@@ -299,8 +304,8 @@ void HeadlessServices::message_box(std::string_view text, std::string_view title
   if (on_message) on_message(messages.back());
 }
 
-std::unique_ptr<ui::FormView> HeadlessWindowSystem::create_view(ui::Form&) {
-  return std::make_unique<NullView>(*this);
+std::unique_ptr<ui::FormView> HeadlessWindowSystem::create_view(ui::Form& form) {
+  return std::make_unique<NullView>(*this, form);
 }
 
 }  // namespace torvane::platform

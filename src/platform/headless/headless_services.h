@@ -54,6 +54,7 @@ class HeadlessServices final : public Services {
   // moment, or add names that stand in for files the disk does not hold (40000 of them).
   std::function<void(const std::string& folder, std::vector<std::string>& extra)> on_list_files;
   std::vector<std::string> opened_documents;
+  std::vector<void*> opened_owners;  // the owner window handed over with each
   std::vector<std::string> opened_in_folders;  // the working folder handed over with each
   std::int32_t open_document_result = 42;  // what the shell answers; 2 = file not found
   bool display_awake = false;
@@ -84,7 +85,8 @@ class HeadlessServices final : public Services {
   std::uint32_t clock_seed() override { return clock; }
   void seed_random(std::uint32_t seed) override;
   float next_random() override;
-  std::int32_t open_document(const std::string& path, const std::string& folder) override;
+  std::int32_t open_document(const std::string& path, const std::string& folder,
+                             void* owner) override;
   void keep_display_awake(bool on) override { display_awake = on; }
   void message_box(std::string_view text, std::string_view title) override;
   void quit() override { quit_requested = true; }

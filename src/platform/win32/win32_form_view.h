@@ -43,6 +43,7 @@ class Win32FormView final : public ui::FormView {
   void destroy() override;
 
   HWND hwnd() const { return hwnd_; }
+  void* native_window() const override { return hwnd_; }
   ui::Form& form() const { return form_; }
   // The show's window, by the role the model gives it.
   bool is_screen() const { return form_.definition().role == ui::FormRole::screen; }

@@ -431,9 +431,10 @@ float Win32Services::next_random() { return generator_.next(); }
 
 // ---- Shell --------------------------------------------------------------------------------------
 
-std::int32_t Win32Services::open_document(const std::string& path, const std::string& folder) {
-  // The viewer belongs to the window the user asked from, as a message box would.
-  HWND owner = static_cast<HWND>(windows_.popup_owner());
+std::int32_t Win32Services::open_document(const std::string& path, const std::string& folder,
+                                         void* owner_window) {
+  // The viewer belongs to the window the user asked from, whichever window is active by then.
+  HWND owner = static_cast<HWND>(owner_window);
   const std::wstring file = widen(path);
   const std::wstring directory = widen(folder);
   const HINSTANCE result =

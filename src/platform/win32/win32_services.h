@@ -61,7 +61,8 @@ class Win32Services final : public Services {
   std::uint32_t clock_seed() override;
   void seed_random(std::uint32_t seed) override;
   float next_random() override;
-  std::int32_t open_document(const std::string& path, const std::string& folder) override;
+  std::int32_t open_document(const std::string& path, const std::string& folder,
+                             void* owner) override;
   void keep_display_awake(bool on) override;
   void message_box(std::string_view text, std::string_view title) override;
   void quit() override;

@@ -270,7 +270,9 @@ TEST_F(Win32ServicesTest, TheHelpPageGoesToTheShellOwnedByTheDialogInANormalWind
   ASSERT_EQ(::GetActiveWindow(), main_window);
   shell_answers = {42, 32, 2};
   for (std::int32_t answer : {42, 32, 2})
-    EXPECT_EQ(sys.open_document("C:\\表示ソフト\\help.htm", "C:\\表示ソフト"), answer);
+    EXPECT_EQ(sys.open_document("C:\\表示ソフト\\help.htm", "C:\\表示ソフト",
+                                dialog.view()->native_window()),
+              answer);
   ASSERT_EQ(shell_calls.size(), 3u);
   const ShellCall& call = shell_calls[0];
   EXPECT_EQ(call.owner, static_cast<Win32FormView*>(dialog.view())->hwnd());
