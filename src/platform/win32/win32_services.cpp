@@ -378,16 +378,15 @@ bool Win32Services::replace_file(const std::string& path, std::string_view bytes
   }
   // ReplaceFileW keeps what the old file had besides its bytes (attributes such as hidden,
   // its permissions, its creation time), which a move over it would drop. A file not there
-  // (yet or any more) is simply moved into place.
+  // yet is simply moved into place, and so is the new one wherever ReplaceFileW fails: some
+  // shares do not support it, and a failure part-way (ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+  // leaves the old file gone and only the new one to put in its place.
   bool replaced = attributes != INVALID_FILE_ATTRIBUTES &&
                   ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
                                  REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-  if (!replaced) {
-    const DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? ERROR_FILE_NOT_FOUND
-                                                              : ::GetLastError();
-    replaced = (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
-               ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
-  }
+  if (!replaced)
+    replaced = ::MoveFileExW(temp.c_str(), target.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   if (!replaced) {
     ::DeleteFileW(temp.c_str());
     return false;

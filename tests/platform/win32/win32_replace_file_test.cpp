@@ -1,5 +1,6 @@
 // Replacing the settings file under Wine: an existing file keeps what it had besides its bytes
-// (here its hidden attribute), a file not there yet is made, and no temporary file is left.
+// (here its hidden attribute), a file not there yet is made, no temporary file is left, and a
+// ReplaceFileW that fails part-way still leaves the new settings in place.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,14 @@
 
 namespace torvane::platform {
 namespace {
+
+// ReplaceFileW as Windows leaves it with ERROR_UNABLE_TO_MOVE_REPLACEMENT and no backup: the old
+// file gone, the new one still under its temporary name.
+BOOL WINAPI replace_failing_part_way(LPCWSTR replaced, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID) {
+  ::DeleteFileW(replaced);
+  ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+  return FALSE;
+}
 
 TEST(Win32ReplaceFile, AnExistingFileKeepsItsAttributesAndANewOneIsMade) {
   Win32WindowSystem windows{::GetModuleHandleW(nullptr)};
@@ -28,6 +37,13 @@ TEST(Win32ReplaceFile, AnExistingFileKeepsItsAttributesAndANewOneIsMade) {
   const std::wstring made = dir / L"new.ini";
   ASSERT_TRUE(sys.replace_file(win32::narrow(made), "first\r\n"));
   EXPECT_EQ(test::read_bytes(made), "first\r\n");
+  EXPECT_EQ(test::entries_in(dir.path()), 2);
+
+  test::ImportHook hook("kernel32.dll", "ReplaceFileW",
+                        reinterpret_cast<void*>(&replace_failing_part_way));
+  ASSERT_TRUE(hook.hooked());
+  ASSERT_TRUE(sys.replace_file(win32::narrow(kept), "newer\r\n"));
+  EXPECT_EQ(test::read_bytes(kept), "newer\r\n");
   EXPECT_EQ(test::entries_in(dir.path()), 2);
 }
 
