@@ -4,6 +4,8 @@
 # caught. Slow (a build and a test run per fault), so it is run by hand, never in CI:
 #
 #   bash scripts/mutants.sh                   # every fault
+#   bash scripts/mutants.sh --changed         # only the faults of files this branch changed
+#   bash scripts/mutants.sh --changed HEAD~3  # ... changed since that commit
 #   bash scripts/mutants.sh --suite e2e       # only the faults for the Wine tests alone
 #   bash scripts/mutants.sh --only 'Help|help' # only faults whose rule or file matches
 #   bash scripts/mutants.sh --list            # the faults, without running anything
@@ -13,6 +15,20 @@
 # "e2e:REGEX" only the Wine tests whose name matches REGEX, "all" or "all:REGEX" the headless
 # tests and, when they miss the fault, those Wine tests too. A fault whose text is not found
 # (or found twice) is an error, not a kill: the list has to follow the code.
+#
+# Before any fault, every suite the chosen faults use runs once on the code as it is; a test
+# failing there would make every fault look killed, so the check stops and names it.
+# A fault is killed only when a test that failed with it fails again when run once more (the
+# build still holding the fault); a failure that does not come again is FLAKY: neither a kill
+# nor a survivor, listed apart. ctest stops at the first failure, so a FLAKY fault has not
+# met the tests after that one: run it again with --only.
+#
+# --changed [COMMIT] keeps the faults whose file differs between COMMIT and the work tree
+# (commits since then, staged and unstaged changes, new files). Without COMMIT it is the
+# point where this branch left main (git merge-base HEAD main), so it covers the work not yet
+# on main; on main itself it is HEAD~1, the last commit. It combines with --only and --suite.
+#
+# The exit code is 0 only when every chosen fault was killed: no survivor, no FLAKY, no error.
 # The file is put back after each fault, also on Ctrl+C. The build folders are the usual
 # ones (build/native, build/mingw); the next ordinary build rebuilds what the faults touched.
 set -uo pipefail
@@ -20,14 +36,18 @@ set -uo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo" || exit 1
 list_file="$repo/scripts/mutants.txt"
-only="" suite_filter="" list_only=0
+only="" suite_filter="" list_only=0 changed=0 changed_base=""
+usage="usage: $0 [--only REGEX] [--suite native|e2e|all] [--changed [COMMIT]] [--list] [--faults FILE]"
 while [ $# -gt 0 ]; do
   case "$1" in
     --only) only="$2"; shift 2 ;;
     --suite) suite_filter="$2"; shift 2 ;;
     --list) list_only=1; shift ;;
     --faults) list_file="$2"; shift 2 ;;
-    *) echo "usage: $0 [--only REGEX] [--suite native|e2e] [--list] [--faults FILE]" >&2; exit 2 ;;
+    --changed)
+      changed=1; shift
+      if [ $# -gt 0 ] && [ "${1#-}" = "$1" ]; then changed_base="$1"; shift; fi ;;
+    *) echo "$usage" >&2; exit 2 ;;
   esac
 done
 
@@ -56,6 +76,36 @@ if [ ${#suites[@]} -ne ${#olds[@]} ] || [ ${#suites[@]} -ne ${#news[@]} ]; then
   exit 2
 fi
 
+# ---- which faults -------------------------------------------------------------------------
+changed_files=""
+if [ $changed -eq 1 ]; then
+  if [ -z "$changed_base" ]; then
+    if [ "$(git symbolic-ref --short -q HEAD)" != main ] &&
+      changed_base="$(git merge-base HEAD main 2>/dev/null)"; then
+      :
+    else
+      changed_base="HEAD~1"
+    fi
+  fi
+  if ! changed_files="$(git diff --name-only "$changed_base" -- 2>/dev/null)"; then
+    echo "mutants: --changed: git cannot compare the work tree with '$changed_base'" >&2
+    exit 2
+  fi
+  changed_files+=$'\n'"$(git ls-files --others --exclude-standard)"
+  echo "mutants: faults of the files changed since $(git rev-parse --short "$changed_base")" \
+    "($changed_base), uncommitted changes included"
+fi
+
+chosen=()
+for i in "${!suites[@]}"; do
+  if [ -n "$suite_filter" ] && [ "${suites[$i]%%:*}" != "$suite_filter" ]; then continue; fi
+  if [ -n "$only" ] && ! grep -Eq -- "$only" <<<"${rules[$i]} ${files[$i]}"; then continue; fi
+  if [ $changed -eq 1 ] && ! grep -qxF -- "${files[$i]}" <<<"$changed_files"; then continue; fi
+  chosen+=("$i")
+done
+
+label_of() { printf '%2d %-8s %s' "$(($1 + 1))" "${suites[$1]%%:*}" "${rules[$1]}"; }
+
 # ---- putting the file back --------------------------------------------------------------
 backup="$(mktemp)"
 current=""
@@ -81,19 +131,53 @@ mutate() {
   printf '%s' "${content%%"$old"*}$new$rest" >"$file"
 }
 
+if [ $list_only -eq 1 ]; then
+  errors=0
+  for i in "${chosen[@]}"; do
+    label="$(label_of "$i")"
+    mutate "$repo/${files[$i]}" "${olds[$i]}" "${news[$i]}" check 2>/dev/null
+    case $? in
+      0) echo "$label" ;;
+      1) echo "$label: ERROR (old text not found in ${files[$i]})"; errors=$((errors + 1)) ;;
+      *) echo "$label: ERROR (old text found twice in ${files[$i]})"; errors=$((errors + 1)) ;;
+    esac
+  done
+  echo "${#chosen[@]} faults, $errors errors"
+  [ $errors -eq 0 ]
+  exit
+fi
+
 . "$repo/scripts/wine-env.sh"
 logs="$repo/build/mutants"
 mkdir -p "$logs"
 configured_native=0 configured_mingw=0
+ctest_out="$logs/ctest-output.txt"
 
-# Builds for the suite and runs it; status 0 when every test passed (the fault survived).
+# The names of the tests a ctest run in $ctest_out reported as failed, one a line ("  7 - NAME
+# (Failed)"; a parameterised test's name goes on with spaces: "P/T.Name/0  # GetParam() = 2").
+failed_names() {
+  sed -n '/^The following tests FAILED:/,$p' "$ctest_out" |
+    sed -nE 's/^[[:space:]]+[0-9]+ - (.*) \([^()]*\)$/\1/p'
+}
+
+# A regex matching exactly the names given one a line.
+names_regex() {
+  printf '^(%s)$' "$(sed 's/[][\\.^$*+?()|]/\\&/g' | paste -sd '|')"
+}
+
+# Builds for the suite and runs its tests (ctest's arguments after the suite); leaves the
+# failed tests' names in $failed and the test preset in $failed_preset. Status 0 when every
+# test passed, 1 when some failed, 4 when it does not build, 5 when no test ran or ctest
+# failed without naming a test.
 run_suite() {
-  local suite=$1 log=$2 preset regex=""
+  local suite=$1 log=$2 preset regex="" status
+  shift 2
   if [ "${suite%%:*}" = all ]; then
-    run_suite native "$log" || return
-    run_suite "e2e${suite#all}" "$log"
+    run_suite native "$log" "$@" || return
+    run_suite "e2e${suite#all}" "$log" "$@"
     return
   fi
+  failed="" failed_preset=""
   case "$suite" in
     native) preset=native ;;
     e2e) preset=mingw ;;
@@ -110,32 +194,67 @@ run_suite() {
   if ! cmake --build --preset "$preset" -j2 >>"$log" 2>&1; then
     return 4
   fi
-  local test_preset=$([ "$preset" = native ] && echo native || echo e2e) status
-  ctest --preset "$test_preset" --stop-on-failure ${regex:+-R "$regex"} >>"$log" 2>&1
+  local test_preset=$([ "$preset" = native ] && echo native || echo e2e)
+  ctest --preset "$test_preset" "$@" ${regex:+-R "$regex"} >"$ctest_out" 2>&1
   status=$?
-  # No test run is no kill.
-  if grep -q "No tests were found" "$log"; then return 5; fi
-  return $status
+  cat "$ctest_out" >>"$log"
+  grep -q "No tests were found" "$ctest_out" && return 5
+  [ $status -eq 0 ] && return 0
+  failed="$(failed_names)" failed_preset=$test_preset
+  [ -n "$failed" ] || return 5
+  return 1
 }
 
-killed=0 survived=0 errors=0 total=0
-survivors=() broken=()
-for i in "${!suites[@]}"; do
+# ---- the code as it is ----------------------------------------------------------------------
+# Each suite once, with the union of the chosen faults' filters ("e2e" alone takes them all).
+need_native=0 need_e2e=0 e2e_regexes=() e2e_whole=0
+for i in "${chosen[@]}"; do
+  s="${suites[$i]}"
+  case "${s%%:*}" in
+    native) need_native=1 ;;
+    all) need_native=1 ;;
+  esac
+  case "$s" in
+    e2e | all) need_e2e=1 e2e_whole=1 ;;
+    e2e:* | all:*) need_e2e=1 e2e_regexes+=("(${s#*:})") ;;
+  esac
+done
+baseline=()
+[ $need_native -eq 1 ] && baseline+=(native)
+if [ $need_e2e -eq 1 ]; then
+  if [ $e2e_whole -eq 1 ]; then baseline+=(e2e)
+  else baseline+=("e2e:$(printf '%s\n' "${e2e_regexes[@]}" | sort -u | paste -sd '|')"); fi
+fi
+log="$logs/baseline.log"
+: >"$log"
+for suite in "${baseline[@]}"; do
+  started=$SECONDS
+  # Not stopping at the first failure: the message names every test that fails.
+  run_suite "$suite" "$log"
+  status=$?
+  took=$((SECONDS - started))
+  case $status in
+    0) echo "baseline ${suite%%:*}: every test passed (${took}s)" ;;
+    1)
+      echo "mutants: the tests of suite $suite fail without any fault; no fault was run." >&2
+      echo "Failing tests (log: build/mutants/baseline.log):" >&2
+      sed "s/^/  /" <<<"$failed" >&2
+      exit 3 ;;
+    *)
+      echo "mutants: suite $suite $([ $status -eq 4 ] && echo 'does not build' || echo 'ran no tests')" \
+        "without any fault; no fault was run (log: build/mutants/baseline.log)" >&2
+      exit 3 ;;
+  esac
+done
+
+# ---- the faults ---------------------------------------------------------------------------
+killed=0 survived=0 flaky=0 errors=0
+survivors=() flakies=() broken=()
+run_started=$SECONDS
+for i in "${chosen[@]}"; do
   n=$((i + 1))
-  if [ -n "$suite_filter" ] && [ "${suites[$i]%%:*}" != "$suite_filter" ]; then continue; fi
-  if [ -n "$only" ] && ! grep -Eq -- "$only" <<<"${rules[$i]} ${files[$i]}"; then continue; fi
-  total=$((total + 1))
-  label="$(printf '%2d %-8s %s' "$n" "${suites[$i]%%:*}" "${rules[$i]}")"
+  label="$(label_of "$i")"
   file="$repo/${files[$i]}"
-  if [ $list_only -eq 1 ]; then
-    mutate "$file" "${olds[$i]}" "${news[$i]}" check 2>/dev/null
-    case $? in
-      0) echo "$label" ;;
-      1) echo "$label: ERROR (old text not found in ${files[$i]})"; errors=$((errors + 1)) ;;
-      *) echo "$label: ERROR (old text found twice in ${files[$i]})"; errors=$((errors + 1)) ;;
-    esac
-    continue
-  fi
   log="$logs/fault-$n.log"
   : >"$log"
   if [ ! -f "$file" ]; then
@@ -153,26 +272,45 @@ for i in "${!suites[@]}"; do
     errors=$((errors + 1)); broken+=("$label"); continue
   fi
   started=$SECONDS
-  run_suite "${suites[$i]}" "$log"
+  # Stopping at the first failure is safe: that failure is run once more before it counts.
+  run_suite "${suites[$i]}" "$log" --stop-on-failure
   status=$?
+  first_failed="$failed"
+  if [ $status -eq 1 ]; then
+    echo "---- once more: $(paste -sd ',' <<<"$first_failed")" >>"$log"
+    ctest --preset "$failed_preset" -R "$(names_regex <<<"$first_failed")" >"$ctest_out" 2>&1
+    again=$?
+    cat "$ctest_out" >>"$log"
+    if grep -q "No tests were found" "$ctest_out"; then status=5
+    elif [ $again -eq 0 ]; then status=6
+    fi
+  fi
   restore
   took=$((SECONDS - started))
   case $status in
     0) echo "$label: SURVIVED (${took}s)"; survived=$((survived + 1)); survivors+=("$label") ;;
-    4 | 5)
+    1) echo "$label: killed (${took}s)"; killed=$((killed + 1)) ;;
+    6)
+      echo "$label: FLAKY (${took}s; failed once, passed again: $(paste -sd ',' <<<"$first_failed"))"
+      flaky=$((flaky + 1)); flakies+=("$label ($(paste -sd ',' <<<"$first_failed"))") ;;
+    *)
       echo "$label: ERROR ($([ $status -eq 4 ] && echo 'does not build' || echo 'no tests ran');" \
         "build/mutants/fault-$n.log)"
       errors=$((errors + 1)); broken+=("$label") ;;
-    *) echo "$label: killed (${took}s)"; killed=$((killed + 1)) ;;
   esac
 done
 
-[ $list_only -eq 1 ] && { echo "$total faults, $errors errors"; [ $errors -eq 0 ]; exit; }
 echo
 echo "survivors:"
 if [ ${#survivors[@]} -eq 0 ]; then echo "  none"; else printf '  %s\n' "${survivors[@]}"; fi
+if [ ${#flakies[@]} -gt 0 ]; then
+  echo "flaky (a failure that did not come again; run again with --only):"
+  printf '  %s\n' "${flakies[@]}"
+fi
 if [ ${#broken[@]} -gt 0 ]; then echo "errors:"; printf '  %s\n' "${broken[@]}"; fi
 scored=$((killed + survived))
 share="$([ $scored -gt 0 ] && echo " ($((100 * killed / scored)) %)")"
-echo "score: $killed of $scored faults killed$share, $errors errors"
-[ $survived -eq 0 ] && [ $errors -eq 0 ]
+took=$((SECONDS - run_started))
+echo "score: $killed of $scored faults killed$share, $flaky flaky, $errors errors" \
+  "($((took / 60)) min $((took % 60)) s)"
+[ $survived -eq 0 ] && [ $flaky -eq 0 ] && [ $errors -eq 0 ]
