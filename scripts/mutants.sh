@@ -11,10 +11,11 @@
 #   bash scripts/mutants.sh --list            # the faults, without running anything
 #
 # A fault is an exact replacement of one text in one file. Its suite says which tests run:
-# "native" the headless tests, "e2e" the tests under Wine (backend and end to end),
-# "e2e:REGEX" only the Wine tests whose name matches REGEX, "all" or "all:REGEX" the headless
-# tests and, when they miss the fault, those Wine tests too. A fault whose text is not found
-# (or found twice) is an error, not a kill: the list has to follow the code.
+# "native" the headless tests, "native:REGEX" only those whose name matches REGEX, "e2e" the
+# tests under Wine (backend and end to end), "e2e:REGEX" only the Wine tests whose name
+# matches REGEX, "all" or "all:REGEX" the headless tests and, when they miss the fault, those
+# Wine tests too. A fault whose text is not found (or found twice) is an error, not a kill:
+# the list has to follow the code.
 #
 # Before any fault, every suite the chosen faults use runs once on the code as it is; a test
 # failing there would make every fault look killed, so the check stops and names it.
@@ -180,6 +181,7 @@ run_suite() {
   failed="" failed_preset=""
   case "$suite" in
     native) preset=native ;;
+    native:*) preset=native; regex="${suite#native:}" ;;
     e2e) preset=mingw ;;
     e2e:*) preset=mingw; regex="${suite#e2e:}" ;;
     *) echo "unknown suite $suite" >>"$log"; return 5 ;;
@@ -207,12 +209,12 @@ run_suite() {
 
 # ---- the code as it is ----------------------------------------------------------------------
 # Each suite once, with the union of the chosen faults' filters ("e2e" alone takes them all).
-need_native=0 need_e2e=0 e2e_regexes=() e2e_whole=0
+need_native=0 need_e2e=0 native_regexes=() e2e_regexes=() native_whole=0 e2e_whole=0
 for i in "${chosen[@]}"; do
   s="${suites[$i]}"
-  case "${s%%:*}" in
-    native) need_native=1 ;;
-    all) need_native=1 ;;
+  case "$s" in
+    native | all*) need_native=1 native_whole=1 ;;
+    native:*) need_native=1 native_regexes+=("(${s#*:})") ;;
   esac
   case "$s" in
     e2e | all) need_e2e=1 e2e_whole=1 ;;
@@ -220,10 +222,14 @@ for i in "${chosen[@]}"; do
   esac
 done
 baseline=()
-[ $need_native -eq 1 ] && baseline+=(native)
+union() { printf '%s\n' "$@" | sort -u | paste -sd '|'; }
+if [ $need_native -eq 1 ]; then
+  if [ $native_whole -eq 1 ]; then baseline+=(native)
+  else baseline+=("native:$(union "${native_regexes[@]}")"); fi
+fi
 if [ $need_e2e -eq 1 ]; then
   if [ $e2e_whole -eq 1 ]; then baseline+=(e2e)
-  else baseline+=("e2e:$(printf '%s\n' "${e2e_regexes[@]}" | sort -u | paste -sd '|')"); fi
+  else baseline+=("e2e:$(union "${e2e_regexes[@]}")"); fi
 fi
 log="$logs/baseline.log"
 : >"$log"

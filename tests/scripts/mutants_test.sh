@@ -91,7 +91,7 @@ cat >"$work/faults.txt" <<'EOF'
 + crooked
 
 # a fault in the other file
-@ native src/other.cpp
+@ native:Catches src/other.cpp
 - int x = 1;
 + int x = 2;
 EOF
@@ -117,6 +117,13 @@ check "the file is put back" [ "$(cat src/rule.cpp)" = $'int rule = good;\nint o
 
 out="$(run --only caught)"
 check "only killed faults: exit 0" [ $? -eq 0 ]
+: >"$work/calls"
+out="$(run --only 'other file')"
+check "a suite's filter, before the fault and with it" \
+  [ "$(cat "$work/calls")" = $'native (Catches)\nnative Catches' ]
+rm -f "$work/wobbled"
+out="$(run --only 'fails once')"
+check "a flaky fault alone: non-zero exit" [ $? -ne 0 ]
 
 sed -i 's/good/broken/' src/rule.cpp
 : >"$work/calls"
@@ -129,8 +136,9 @@ git checkout -q src/rule.cpp
 
 git checkout -q -b work && echo 'int x = 1; // changed' >src/other.cpp
 git -c user.name=t -c user.email=t@t commit -qam two
+echo 'notes' >notes.txt && git add notes.txt && git -c user.name=t -c user.email=t@t commit -qm three
 out="$(run --changed --list)"
-check "--changed: the faults of files changed on the branch" has "$out" " 6 native   a fault in the other file"
+check "--changed: the faults of files changed by every commit of the branch" has "$out" " 6 native   a fault in the other file"
 check "--changed: no fault of an unchanged file" [ "$(grep -c '^ [0-9] ' <<<"$out")" -eq 1 ]
 echo '// new' >>src/rule.cpp
 out="$(run --changed --suite all --list)"
