@@ -25,7 +25,8 @@
 # met the tests after that one: run it again with --only.
 #
 # --changed [COMMIT] keeps the faults whose file differs between COMMIT and the work tree
-# (commits since then, staged and unstaged changes, new files). Without COMMIT it is the
+# (commits since then, staged and unstaged changes, new files), and the faults the list did
+# not have at COMMIT (a new test of old code brings its fault along). Without COMMIT it is the
 # point where this branch left main (git merge-base HEAD main), so it covers the work not yet
 # on main; on main itself it is HEAD~1, the last commit. It combines with --only and --suite.
 #
@@ -78,12 +79,12 @@ if [ ${#suites[@]} -ne ${#olds[@]} ] || [ ${#suites[@]} -ne ${#news[@]} ]; then
 fi
 
 # ---- which faults -------------------------------------------------------------------------
-changed_files=""
+changed_files="" base_list="" base_why=""
 if [ $changed -eq 1 ]; then
   if [ -z "$changed_base" ]; then
     if [ "$(git symbolic-ref --short -q HEAD)" != main ] &&
       changed_base="$(git merge-base HEAD main 2>/dev/null)"; then
-      :
+      base_why=" (where this branch left main)"
     else
       changed_base="HEAD~1"
     fi
@@ -93,15 +94,23 @@ if [ $changed -eq 1 ]; then
     exit 2
   fi
   changed_files+=$'\n'"$(git ls-files --others --exclude-standard)"
-  echo "mutants: faults of the files changed since $(git rev-parse --short "$changed_base")" \
-    "($changed_base), uncommitted changes included"
+  # The list as it was (none when the list is not the project's own).
+  list_path="$(realpath --relative-to="$repo" "$list_file")"
+  base_list="$(git show "$changed_base:$list_path" 2>/dev/null)" || base_list=""
+  echo "mutants: faults of the files changed since" \
+    "$(git rev-parse --short "$changed_base")$base_why, uncommitted changes included"
 fi
+# A fault of a changed file, or one the list did not have.
+is_changed() {
+  grep -qxF -- "${files[$1]}" <<<"$changed_files" && return 0
+  [ -n "$base_list" ] && [[ $base_list != *"@ ${suites[$1]} ${files[$1]}"$'\n'"- ${olds[$1]}"* ]]
+}
 
 chosen=()
 for i in "${!suites[@]}"; do
   if [ -n "$suite_filter" ] && [ "${suites[$i]%%:*}" != "$suite_filter" ]; then continue; fi
   if [ -n "$only" ] && ! grep -Eq -- "$only" <<<"${rules[$i]} ${files[$i]}"; then continue; fi
-  if [ $changed -eq 1 ] && ! grep -qxF -- "${files[$i]}" <<<"$changed_files"; then continue; fi
+  if [ $changed -eq 1 ] && ! is_changed "$i"; then continue; fi
   chosen+=("$i")
 done
 

@@ -146,6 +146,14 @@ check "--changed with --suite, uncommitted changes included" [ "$(grep -c '^ [0-
 check "... the fault of the uncommitted change" has "$out" " 5 all"
 out="$(run --changed HEAD --list)"
 check "--changed COMMIT: only what differs from it" [ "$(grep -c '^ [0-9] ' <<<"$out")" -eq 5 ]
+git checkout -q src/rule.cpp
+cp "$work/faults.txt" scripts/mutants.txt && git add scripts/mutants.txt &&
+  git -c user.name=t -c user.email=t@t commit -qm list
+printf '\n# a new fault of an unchanged file\n@ native src/rule.cpp\n- int other = 1;\n+ int other = 2;\n' \
+  >>scripts/mutants.txt
+out="$(PATH="$work/bin:$PATH" bash scripts/mutants.sh --changed HEAD --list 2>&1)"
+check "--changed: a fault new to the list, though its file did not change" \
+  [ "$(grep '^ [0-9] ' <<<"$out")" = " 7 native   a new fault of an unchanged file" ]
 
 [ $failures -eq 0 ] && echo "all checks passed"
 [ $failures -eq 0 ]
