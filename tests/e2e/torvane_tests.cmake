@@ -90,4 +90,4 @@ add_dependencies(e2e_drive_labels Torvane)
 # The UTF-8 code page ("Use Unicode UTF-8 for worldwide language support"): Wine takes it from
 # a locale whose Windows code page is Unicode only.
 set_property(TEST codepage.CodePageFolders.UnderTheUtf8CodePageEveryNameIsStoredAsItIs
-  APPEND PROPERTY ENVIRONMENT "LANG=hi_IN.UTF-8" "LC_ALL=hi_IN.UTF-8")
+  APPEND PROPERTY ENVIRONMENT "TORVANE_LOCALE=hi_IN.UTF-8")
