@@ -88,7 +88,7 @@ bool replace_file(const std::wstring& target, std::string_view bytes) {
   const std::wstring temp = target + tag + L".tmp";
   const std::wstring backup = target + tag + L".bak";
   FileHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   const bool written = write_all(file.get(), bytes) && ::FlushFileBuffers(file.get());
   const bool closed = file.close();

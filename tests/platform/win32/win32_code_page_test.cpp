@@ -20,7 +20,9 @@ UINT g_acp = 0;
 test::ImportHook* g_to_bytes = nullptr;
 test::ImportHook* g_to_wide = nullptr;
 
-UINT WINAPI acp_in_force() { return g_acp; }
+UINT WINAPI acp_in_force() {
+  return g_acp;
+}
 
 // WideCharToMultiByte as its documentation has it, CP_ACP standing for the code page in force.
 int WINAPI documented_to_bytes(UINT cp, DWORD flags, LPCWCH text, int length, LPSTR out, int size,
@@ -35,8 +37,7 @@ int WINAPI documented_to_bytes(UINT cp, DWORD flags, LPCWCH text, int length, LP
     return 0;
   }
   using Fn = int(WINAPI*)(UINT, DWORD, LPCWCH, int, LPSTR, int, LPCCH, LPBOOL);
-  return g_to_bytes->original<Fn>()(cp, flags, text, length, out, size, default_char,
-                                    used_default);
+  return g_to_bytes->original<Fn>()(cp, flags, text, length, out, size, default_char, used_default);
 }
 
 int WINAPI documented_to_wide(UINT cp, DWORD flags, LPCCH text, int length, LPWSTR out, int size) {

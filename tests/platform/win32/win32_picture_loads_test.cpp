@@ -67,8 +67,8 @@ TEST(Win32PictureLoads, AStuckReadHoldsUpNoLaterLoadAndEveryLoadEndsOnTheUiThrea
           if (throws) throw 42;  // not even a std::exception
         },
         [&, name] {
-          EXPECT_EQ(::GetCurrentThreadId(), ::GetWindowThreadProcessId(
-                                                static_cast<HWND>(windows.mailbox()), nullptr));
+          EXPECT_EQ(::GetCurrentThreadId(),
+                    ::GetWindowThreadProcessId(static_cast<HWND>(windows.mailbox()), nullptr));
           ended.push_back(name);
         });
   };

@@ -37,8 +37,8 @@ bool is_new_file(LPCWSTR path) {
 }
 
 BOOL WINAPI system_move(LPCWSTR from, LPCWSTR to, DWORD flags) {
-  const bool held = g_system.everything_held ||
-                    (is_new_file(from) && g_system.new_file_moves_refused != 0);
+  const bool held =
+      g_system.everything_held || (is_new_file(from) && g_system.new_file_moves_refused != 0);
   if (held) {
     if (is_new_file(from) && g_system.new_file_moves_refused > 0) --g_system.new_file_moves_refused;
     ::SetLastError(ERROR_SHARING_VIOLATION);
@@ -100,7 +100,8 @@ TEST(Win32ReplaceFile, AnExistingFileKeepsItsAttributesAndANewOneIsMade) {
 TEST(Win32ReplaceFile, WhateverFailsPartWayTheOldOrTheNewSettingsStandUnderTheName) {
   Win32WindowSystem windows{::GetModuleHandleW(nullptr)};
   Win32Services sys{windows};
-  test::ImportHook replace("kernel32.dll", "ReplaceFileW", reinterpret_cast<void*>(&system_replace));
+  test::ImportHook replace("kernel32.dll", "ReplaceFileW",
+                           reinterpret_cast<void*>(&system_replace));
   test::ImportHook move("kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(&system_move));
   test::ImportHook copy("kernel32.dll", "CopyFileW", reinterpret_cast<void*>(&system_copy));
   ASSERT_TRUE(replace.hooked() && move.hooked() && copy.hooked());
@@ -121,8 +122,8 @@ TEST(Win32ReplaceFile, WhateverFailsPartWayTheOldOrTheNewSettingsStandUnderTheNa
       {"the old file in use", Replace::refuses, 0, true, false, true, "new", 1},
       {"the old file backed up, the new not moved", Replace::backs_up_then_fails, 0, true, false,
        true, "new", 1},
-      {"the old file deleted, the new not moved", Replace::deletes_then_fails, 0, true, false,
-       true, "new", 1},
+      {"the old file deleted, the new not moved", Replace::deletes_then_fails, 0, true, false, true,
+       "new", 1},
       {"a scanner holds the new file a moment", Replace::refuses, 3, true, false, true, "new", 1},
       {"a scanner holds the new file against renaming", Replace::backs_up_then_fails, -1, false,
        false, true, "new", 1},
@@ -174,8 +175,9 @@ TEST(Win32ReplaceFile, WhatAnEarlierFailedSaveLeftIsClearedByTheNextOne) {
   ASSERT_TRUE(::CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                                nullptr, &start, &running));
   const std::wstring its = L"TorVan.ini." + std::to_wstring(running.dwProcessId) + L".tmp";
-  for (const std::wstring other : {std::wstring(L"TorVan.ini.txt"), std::wstring(L"TorVan.ini.x.tmp"),
-                                   std::wstring(L"TorVan.ini.bak"), its})
+  for (const std::wstring other :
+       {std::wstring(L"TorVan.ini.txt"), std::wstring(L"TorVan.ini.x.tmp"),
+        std::wstring(L"TorVan.ini.bak"), its})
     ASSERT_TRUE(test::write_bytes(dir / other, "mine"));
   ASSERT_TRUE(sys.replace_file(win32::narrow(target), "new"));
   ::TerminateProcess(running.hProcess, 0);
