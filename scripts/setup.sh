@@ -27,17 +27,21 @@ if [ "${#missing[@]}" -gt 0 ]; then
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# Wine reports code page 932 only under a Japanese locale.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  if [ "$(id -u)" -eq 0 ]; then
-    sed -i 's/^# *ja_JP.UTF-8/ja_JP.UTF-8/' /etc/locale.gen
-    grep -q '^ja_JP.UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
-    locale-gen >/dev/null
-  else
-    echo "setup: the ja_JP.UTF-8 locale is missing and generating it needs root" >&2
-    exit 1
+# Wine reports code page 932 only under a Japanese locale, and 65001 (UTF-8) under one whose
+# Windows code page is Unicode only, such as Hindi. Wine names the host's files in the
+# locale's character set, so both must exist for names beyond ASCII.
+for wanted in ja_JP hi_IN; do
+  if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8$"; then
+    if [ "$(id -u)" -eq 0 ]; then
+      sed -i "s/^# *\($wanted\.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+      grep -q "^$wanted\.UTF-8 UTF-8" /etc/locale.gen || echo "$wanted.UTF-8 UTF-8" >>/etc/locale.gen
+      locale-gen >/dev/null
+    else
+      echo "setup: the $wanted.UTF-8 locale is missing and generating it needs root" >&2
+      exit 1
+    fi
   fi
-fi
+done
 
 # The MinGW compilers come in two thread models; the posix one has std::thread and friends.
 if command -v update-alternatives >/dev/null && [ -e /usr/bin/x86_64-w64-mingw32-g++-posix ]; then

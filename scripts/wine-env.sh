@@ -22,8 +22,12 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
 TORVANE_SCREEN="${TORVANE_SCREEN:-1024x768x24}"
 
 # Wine takes its ANSI code page from the locale: 932 (Shift_JIS) only under a Japanese one.
-# The settings file is written in that code page, so the tests need it.
-if locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+# The settings file is written in that code page, so the tests need it. A test of another code
+# page names its locale in TORVANE_LOCALE (hi_IN.UTF-8 gives 65001, UTF-8; Wine needs no
+# generated locale for that).
+if [ -n "${TORVANE_LOCALE:-}" ]; then
+  export LANG="$TORVANE_LOCALE" LC_ALL="$TORVANE_LOCALE"
+elif locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 else
   echo "wine-env: locale ja_JP.UTF-8 is missing (scripts/setup.sh generates it);" \

@@ -1,6 +1,7 @@
 // The show of the real Torvane.exe under Wine: how long a tick of the minute timer takes to
 // bring the next picture on the screen, and how long the program takes to answer a message
-// (a WM_NULL round trip) while the picture loads.
+// (a WM_NULL round trip) while the picture loads, and the program's memory (its working set)
+// while the show runs, paced so that each picture is decoded and shown, and once it stopped.
 //
 //   picture_change_bench.exe --exe=Torvane.exe --root=Z:\...\pictures [--rounds=N] NAME...
 //
@@ -10,6 +11,7 @@
 // again and again from the tick until the picture is there. Prints one line per folder.
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -53,7 +55,18 @@ double median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
+// The working set of a process, in MiB; -1 where it cannot be read.
+double working_set_mib(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!process) return -1;
+  PROCESS_MEMORY_COUNTERS counters{};
+  const bool ok = GetProcessMemoryInfo(process, &counters, sizeof counters);
+  CloseHandle(process);
+  return ok ? static_cast<double>(counters.WorkingSetSize) / (1 << 20) : -1;
+}
+
 struct Figures {
+  double shown_mib = -1, stopped_mib = -1;    // most while the show ran; once it stopped
   double tick_ms = -1, tick_max_ms = -1;      // tick to picture on screen
   double answer_ms = -1, answer_max_ms = -1;  // WM_NULL round trips during a change
   int answers = 0;
@@ -113,6 +126,7 @@ std::optional<Figures> measure(const std::wstring& exe, const std::wstring& fold
       }
     }
     if (!ping) ticks.push_back(ms_since(start));
+    f.shown_mib = std::max(f.shown_mib, working_set_mib(pid));
   }
   f.tick_ms = median(ticks);
   f.tick_max_ms = *std::max_element(ticks.begin(), ticks.end());
@@ -122,6 +136,9 @@ std::optional<Figures> measure(const std::wstring& exe, const std::wstring& fold
 
   mouse_click(picture);
   wait_for([&] { return !is_visible(screen); });
+  DWORD_PTR result = 0;  // the program has handled what the stop brought
+  SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
+  f.stopped_mib = working_set_mib(pid);
   close(main);
   program->wait_for_exit();
   return f;
@@ -153,9 +170,9 @@ int wmain(int argc, wchar_t** argv) {
       ok = false;
       continue;
     }
-    std::printf("| %-8s | %-10s | %8.1f | %8.1f | %6d | %9.2f | %9.1f |\n", narrow(label).c_str(),
-                narrow(name).c_str(), f->tick_ms, f->tick_max_ms, f->answers, f->answer_ms,
-                f->answer_max_ms);
+    std::printf("| %-8s | %-10s | %8.1f | %8.1f | %6d | %9.2f | %9.1f | %7.1f | %7.1f |\n",
+                narrow(label).c_str(), narrow(name).c_str(), f->tick_ms, f->tick_max_ms,
+                f->answers, f->answer_ms, f->answer_max_ms, f->shown_mib, f->stopped_mib);
     std::fflush(stdout);
   }
   return ok ? 0 : 1;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The show under Wine: time from a tick to the next picture on the screen, and the program's
-# answer time (a WM_NULL round trip) while that picture loads, for pictures of the screen's
+# The show under Wine: time from a tick to the next picture on the screen, the program's
+# answer time (a WM_NULL round trip) while that picture loads, and its working set while the
+# show runs (after each change) and once it stopped, for pictures of the screen's
 # size and for 4K ones (3840 x 2160), with the Torvane.exe of this tree against the one of an
 # earlier commit in the same run.
 #
@@ -42,8 +43,8 @@ fi
 
 echo "The show under Wine, $(date -u '+%Y-%m-%d'), $(nproc) cores, $(wine --version 2>/dev/null || echo wine), $passes passes of $rounds changes"
 echo
-echo "| Program  | Pictures   | Tick to screen ms (median) | max | Answers | Answer ms (median) | max |"
-echo "|----------|------------|---------:|---------:|-------:|----------:|----------:|"
+echo "| Program  | Pictures   | Tick to screen ms (median) | max | Answers | Answer ms (median) | max | MiB in show (most) | MiB stopped |"
+echo "|----------|------------|---------:|---------:|-------:|----------:|----------:|--------:|--------:|"
 bench="$build/bench/wine/picture_change_bench.exe"
 # The two programs take turns, so that a busy moment of the machine falls on both alike.
 for ((pass = 1; pass <= passes; pass++)); do

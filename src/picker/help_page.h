@@ -1,6 +1,6 @@
 #pragma once
-// The dialog's help button: help.htm from the program folder, opened by the system's
-// associated viewer without waiting.
+// The dialog's help button: help.htm from the program folder, handed to the system's
+// associated viewer, which then runs on its own.
 
 #include "app/program.h"
 

@@ -51,10 +51,15 @@ class Services {
   virtual std::string program_folder() = 0;
   // The process's current folder ("C:\Work").
   virtual std::string current_folder() = 0;
-  // The drives the system offers, in letter order, at once: a label the system has not told
-  // yet is empty. Asking a drive for its label can wait seconds on a disk that sleeps, so a
-  // backend may learn labels beside the UI thread and say so through the watchers below.
+  // The drives the system offers, in letter order, at once, with the labels known: a label
+  // the system has not told yet is empty. Asking a drive for its label can wait seconds on a
+  // disk that sleeps, so a backend may learn labels beside the UI thread and say so through
+  // the watchers below.
   virtual std::vector<DriveInfo> drives() = 0;
+  // The drives may have changed (a list of them is made or opened): labels are asked again
+  // where that takes its time, and what turns out otherwise comes to the watchers. Reading
+  // drives() again because a watcher was told asks nothing.
+  virtual void learn_drive_labels() {}
   // `changed` runs on the UI thread, between events, whenever drives() would now answer
   // otherwise (a label became known, a drive came or went). Returns what unwatch_drives()
   // takes.
@@ -71,22 +76,14 @@ class Services {
   // Throws when the folder cannot be listed.
   virtual std::vector<std::string> list_subfolders(const std::string& folder) = 0;
   virtual std::vector<std::string> list_files(const std::string& folder) = 0;
-  // Opens a file for random-access reading; nullptr when it cannot be opened.
-  virtual std::unique_ptr<ByteSource> open_for_reading(const std::string& path) = 0;
   // Opens `path` and runs `decode` on it (nullptr when it cannot be opened) where a slow disk
-  // cannot hold up the windows, then runs `done` on the UI thread. One load runs at a time;
-  // a load asked for while another waits to start takes its place, and the one it replaces
-  // never runs at all. `decode` and `done` must own or share everything they touch: a read
-  // stuck on a sleeping disk may outlive the program. This default loads at once, before it
-  // returns.
+  // cannot hold up the windows, then runs `done` on the UI thread, whatever became of the
+  // decoding (it may throw; `done` runs all the same). A load asked for later makes this one
+  // stale: a stale load that has not started never runs, one that runs holds up no load
+  // after it, and the file is closed before `done` runs. `decode` and `done` must own or
+  // share everything they touch: a read stuck on a sleeping disk may outlive the program.
   virtual void load_picture(const std::string& path, std::function<void(ByteSource*)> decode,
-                            std::function<void()> done) {
-    {
-      const std::unique_ptr<ByteSource> file = open_for_reading(path);
-      decode(file.get());
-    }
-    done();
-  }
+                            std::function<void()> done) = 0;
   // The whole content of a small file; empty when it cannot be read.
   virtual std::optional<std::string> read_file(const std::string& path) = 0;
   // Writes a file so that a failure part-way never leaves a damaged file where a good one
@@ -115,7 +112,8 @@ class Services {
   virtual float next_random() = 0;
 
   // -- Shell ----------------------------------------------------------------------------
-  // Hands a document to its associated viewer without waiting. Above 32 means success.
+  // Hands a document to its associated viewer, which then runs on its own; the shell may
+  // take its time to start it (this returns once it has). Above 32 means success.
   // `owner` is the native window of the form that asks (its view's native_window()), which
   // the viewer's own boxes then belong to.
   virtual std::int32_t open_document(const std::string& path, const std::string& folder,

@@ -132,19 +132,20 @@ void PictureBox::clear_picture() {
 
 PictureBox::AwaitedPicture PictureBox::await_picture() {
   const std::uint64_t number = ++awaiting_->latest;
-  std::shared_ptr<image::Picture> buffer = std::move(awaiting_->spare);
-  if (!buffer) buffer = std::make_shared<image::Picture>();
+  // A buffer of its own, which goes with the picture shown before once this one replaces
+  // it: while the show runs, the shown picture and the one being decoded are all there is.
+  auto buffer = std::make_shared<image::Picture>();
   std::weak_ptr<Awaiting> weak = awaiting_;
   auto arrived = [this, weak, number, buffer](bool decoded) {
     const std::shared_ptr<Awaiting> awaiting = weak.lock();
-    if (!awaiting) return;  // the box is gone
-    const bool current = awaiting->latest == number;
-    if (current && decoded) std::swap(picture_, *buffer);
-    // Whichever buffers are left over serve the next picture.
-    if (!awaiting->spare) awaiting->spare = buffer;
-    if (!current) return;
-    if (decoded) picture_changed();
-    else clear_picture();
+    if (!awaiting || awaiting->latest != number) return;  // the box is gone, or it is stale
+    if (decoded) {
+      std::swap(picture_, *buffer);
+      *buffer = image::Picture();
+      picture_changed();
+    } else {
+      clear_picture();
+    }
   };
   return {std::move(buffer), std::move(arrived)};
 }

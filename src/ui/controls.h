@@ -115,7 +115,7 @@ class PictureBox : public Control {
   // the one asked for last may still be shown: asking again, clear_picture() and
   // stop_awaiting() make every one asked for before stale.
   struct AwaitedPicture {
-    // Where to decode it: the buffers of a picture shown before, whose capacity it reuses.
+    // Where to decode it.
     std::shared_ptr<image::Picture> buffer;
     // Called on the UI thread once decoding is over: a decoded picture replaces the shown
     // one whole, a failed one clears the area; a stale one changes nothing.
@@ -133,8 +133,7 @@ class PictureBox : public Control {
  private:
   image::Picture picture_;
   struct Awaiting {
-    std::uint64_t latest = 0;                // the number of the picture asked for last
-    std::shared_ptr<image::Picture> spare;   // a second buffer, so paging allocates nothing
+    std::uint64_t latest = 0;  // the number of the picture asked for last
   };
   // Shared with nobody: what arrives holds it weakly, and finds it gone with the box.
   std::shared_ptr<Awaiting> awaiting_ = std::make_shared<Awaiting>();

@@ -88,7 +88,7 @@ DriveListBox::DriveListBox(Form& form, platform::Services& sys, std::string name
                                        [&](const platform::DriveInfo& d) { return d.letter == letter; }))
     letter = drives_.front().letter;
   drive_ = entry_for(letter);
-  watch_ = sys_.watch_drives([this] { refresh(); });
+  watch_ = sys_.watch_drives([this] { show_drives(); });
 }
 
 DriveListBox::~DriveListBox() { sys_.unwatch_drives(watch_); }
@@ -104,6 +104,11 @@ std::string DriveListBox::entry_for(char letter) const {
 }
 
 void DriveListBox::refresh() {
+  sys_.learn_drive_labels();
+  show_drives();
+}
+
+void DriveListBox::show_drives() {
   drives_ = sys_.drives();
   entries_.clear();
   for (const auto& d : drives_) entries_.push_back(entry_for(d.letter));

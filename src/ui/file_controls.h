@@ -31,14 +31,16 @@ class DriveListBox : public Control {
   // Takes the drive letter from the start of the text ("D:", "d:\", "D: [DATA]"). A drive
   // the list does not offer throws. Raises on_change when the drive changes.
   void set_drive(std::string_view text);
-  // Reads the drives again (the user opened the list, or the system told of a change). The
-  // drive stays; its text takes the label now known.
+  // Reads the drives again and has their labels asked again (the user opened the list). The
+  // drive stays; its text takes the label now known, and later the one learnt.
   void refresh();
 
   std::function<void()> on_change;
 
  private:
   std::string entry_for(char letter) const;
+  // Reads the drives as the system knows them now, asking nothing.
+  void show_drives();
   platform::Services& sys_;
   int watch_ = 0;
   std::vector<platform::DriveInfo> drives_;

@@ -37,8 +37,7 @@ class HeadlessServices final : public Services {
 
   // Picture loads complete before the call that asked for them returns, unless held: then
   // they wait until release_picture_loads() completes them in the order asked for. As on
-  // the worker thread, the first one held counts as running and only one more waits: a
-  // later request takes that one's place.
+  // the real system, a load held up holds up no later one: each counts as running.
   bool hold_picture_loads = false;
   void release_picture_loads();
 
@@ -75,7 +74,6 @@ class HeadlessServices final : public Services {
   std::string drive_current_folder(char letter) override;
   std::vector<std::string> list_subfolders(const std::string& folder) override;
   std::vector<std::string> list_files(const std::string& folder) override;
-  std::unique_ptr<ByteSource> open_for_reading(const std::string& path) override;
   void load_picture(const std::string& path, std::function<void(ByteSource*)> decode,
                     std::function<void()> done) override;
   std::optional<std::string> read_file(const std::string& path) override;
@@ -100,6 +98,8 @@ class HeadlessServices final : public Services {
   };
   const Drive& drive_for(const std::string& windows_path) const;
   std::vector<std::string> list(const std::string& folder, bool folders);
+  void load_now(const std::string& path, const std::function<void(ByteSource*)>& decode,
+                const std::function<void()>& done);
 
   std::map<char, Drive> drives_;
   std::string program_folder_ = "C:\\Torvane";

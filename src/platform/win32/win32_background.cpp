@@ -1,6 +1,7 @@
 #include "platform/win32/win32_background.h"
 
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -16,7 +17,7 @@ constexpr UINT kRunPosted = WM_APP + 1;
 LRESULT CALLBACK mailbox_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == kRunPosted) {
     std::unique_ptr<std::function<void()>> fn(reinterpret_cast<std::function<void()>*>(lparam));
-    if (fn && *fn) (*fn)();
+    if (fn && *fn) run_guarded(*fn);
     return 0;
   }
   return ::DefWindowProcW(hwnd, message, wparam, lparam);
@@ -54,49 +55,85 @@ bool UiMailbox::post(void* mailbox, std::function<void()> fn) {
   return false;
 }
 
-struct Worker::Shared {
+struct Worker::Lane {
   std::mutex mutex;
   std::condition_variable wake;
   std::optional<std::function<void()>> waiting;
-  bool stopping = false;
+  bool running = false;   // a job is being worked on
+  bool stopping = false;  // no more jobs: the thread ends once its job is done
+  bool left_behind = false;
 };
 
-Worker::Worker() : shared_(std::make_shared<Shared>()) {
-  std::thread([shared = shared_] {
+std::shared_ptr<Worker::Lane> Worker::start_lane() {
+  auto lane = std::make_shared<Lane>();
+  std::thread([lane, left_behind = left_behind_] {
+    std::unique_lock lock(lane->mutex);
     for (;;) {
-      std::function<void()> job;
-      {
-        std::unique_lock lock(shared->mutex);
-        shared->wake.wait(lock, [&] { return shared->stopping || shared->waiting; });
-        if (shared->stopping) return;
-        job = std::move(*shared->waiting);
-        shared->waiting.reset();
-      }
+      lane->wake.wait(lock, [&] { return lane->stopping || lane->waiting; });
+      if (lane->stopping) break;
+      std::function<void()> job = std::move(*lane->waiting);
+      lane->waiting.reset();
+      lane->running = true;
+      lock.unlock();
       // A job reports its own failures through what it posts; one that throws anyway must
       // not end the program from a thread nobody waits for.
       try {
         job();
       } catch (...) {
       }
+      job = nullptr;  // what it holds goes now, not when the next job comes
+      lock.lock();
+      lane->running = false;
     }
+    if (lane->left_behind) --*left_behind;
   }).detach();
+  return lane;
+}
+
+Worker::Worker(WhenBusy when_busy)
+    : when_busy_(when_busy), left_behind_(std::make_shared<std::atomic<int>>(0)) {
+  lane_ = start_lane();
 }
 
 Worker::~Worker() {
   {
-    std::lock_guard lock(shared_->mutex);
-    shared_->stopping = true;
-    shared_->waiting.reset();
+    std::lock_guard lock(lane_->mutex);
+    lane_->stopping = true;
+    lane_->waiting.reset();
   }
-  shared_->wake.notify_all();
+  lane_->wake.notify_all();
 }
 
 void Worker::submit(std::function<void()> job) {
+  std::shared_ptr<Lane> fresh;
   {
-    std::lock_guard lock(shared_->mutex);
-    shared_->waiting = std::move(job);
+    std::lock_guard lock(lane_->mutex);
+    if (when_busy_ == WhenBusy::take_over && lane_->running &&
+        left_behind_->load() < kMaxLeftBehind) {
+      try {
+        fresh = start_lane();
+      } catch (const std::exception&) {
+        // No thread to be had: the job waits after all.
+      }
+    }
+    if (fresh) {
+      // The running job finishes alone; its thread ends after it.
+      lane_->stopping = true;
+      lane_->left_behind = true;
+      lane_->waiting.reset();
+      ++*left_behind_;
+    } else {
+      lane_->waiting = std::move(job);
+    }
   }
-  shared_->wake.notify_all();
+  lane_->wake.notify_all();
+  if (!fresh) return;
+  {
+    std::lock_guard lock(fresh->mutex);
+    fresh->waiting = std::move(job);
+  }
+  fresh->wake.notify_all();
+  lane_ = std::move(fresh);
 }
 
 }  // namespace torvane::platform::win32

@@ -6,9 +6,11 @@
 //
 //   UiMailbox  a message-only window of the UI thread; post() hands it a function from any
 //              thread, and the function runs from the message loop (or a modal box's loop).
-//   Worker     one thread that runs one job at a time; a job submitted while another waits
-//              replaces it, so only the latest request is ever worked on next.
+//   Worker     runs one job at a time; a job submitted while another waits replaces it, so
+//              only the latest request is ever worked on next. One that is not to wait for
+//              a job it makes stale takes a fresh thread instead.
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -35,7 +37,19 @@ class UiMailbox {
 
 class Worker {
  public:
-  Worker();
+  // What a job submitted while another runs does.
+  enum class WhenBusy {
+    // Waits for it (replacing any job that waits already): one thread, one job at a time.
+    wait,
+    // Does not wait: the running job is no longer wanted, so it is left to finish on its own
+    // thread and a fresh thread takes the new one. A read stuck on a share that went away
+    // then holds up nothing that comes after it. At most kMaxLeftBehind threads are left
+    // behind at a time; past that a new job waits as with `wait`.
+    take_over,
+  };
+  static constexpr int kMaxLeftBehind = 3;
+
+  explicit Worker(WhenBusy when_busy = WhenBusy::wait);
   // Takes no more work and drops a job still waiting. A job already running is not waited
   // for: a read stuck on a sleeping disk must not hold up the program's end. Such a job
   // finishes on its own; it must own (or share) everything it touches.
@@ -47,8 +61,11 @@ class Worker {
   void submit(std::function<void()> job);
 
  private:
-  struct Shared;
-  std::shared_ptr<Shared> shared_;
+  struct Lane;
+  std::shared_ptr<Lane> start_lane();
+  WhenBusy when_busy_;
+  std::shared_ptr<Lane> lane_;
+  std::shared_ptr<std::atomic<int>> left_behind_;
 };
 
 }  // namespace torvane::platform::win32

@@ -15,8 +15,15 @@ std::unique_ptr<Win32FileSource> Win32FileSource::open(const std::wstring& path)
     ::CloseHandle(h);
     return nullptr;
   }
-  return std::unique_ptr<Win32FileSource>(
-      new Win32FileSource(h, static_cast<std::uint64_t>(size.QuadPart)));
+  // Not even an allocation that fails may leave the file open: the user could then neither
+  // delete nor replace it.
+  try {
+    return std::unique_ptr<Win32FileSource>(
+        new Win32FileSource(h, static_cast<std::uint64_t>(size.QuadPart)));
+  } catch (...) {
+    ::CloseHandle(h);
+    throw;
+  }
 }
 
 Win32FileSource::~Win32FileSource() {

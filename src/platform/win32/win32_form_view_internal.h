@@ -2,7 +2,7 @@
 // Helpers that the files of the Win32 form view share (win32_form_view.cpp, the list pushes,
 // the native input, the picture box). Internal to the backend: it includes <windows.h>.
 
-#include <exception>
+#include <utility>
 
 #include "platform/win32/win32_api.h"
 #include "ui/controls.h"
@@ -30,19 +30,10 @@ class PushGuard {
   int& depth_;
 };
 
-// Runs a model call from a window procedure. An exception must not unwind through the
-// system's code that called the procedure; the model reports what the user must know itself.
+// Runs a model call from a window procedure.
 template <class F>
 void run_model(F&& call) {
-  try {
-    call();
-  } catch (const std::exception& e) {
-    ::OutputDebugStringA("Torvane: unexpected error in an event handler: ");
-    ::OutputDebugStringA(e.what());
-    ::OutputDebugStringA("\n");
-  } catch (...) {
-    ::OutputDebugStringA("Torvane: unexpected error in an event handler\n");
-  }
+  win32::run_guarded(std::forward<F>(call));
 }
 
 // The picture box's painting: its sunken edge, the picture 1:1 from the inner top-left, the

@@ -1,9 +1,11 @@
 #include "platform/win32/win32_services.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_file_replace.h"
 #include "platform/win32/win32_file_source.h"
 #include "platform/win32/win32_window_system.h"
 
@@ -111,36 +113,8 @@ bool can_list(const std::wstring& folder) {
   return ::GetLastError() == ERROR_FILE_NOT_FOUND && is_directory(folder);
 }
 
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (valid()) ::CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-  // Closes now and reports whether closing worked (it can fail to write cached data).
-  bool close() {
-    const bool ok = ::CloseHandle(h_) != FALSE;
-    h_ = INVALID_HANDLE_VALUE;
-    return ok;
-  }
 
- private:
-  HANDLE h_;
-};
 
-bool write_all(HANDLE file, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-    DWORD written = 0;
-    if (!::WriteFile(file, bytes.data(), piece, &written, nullptr) || written == 0) return false;
-    bytes.remove_prefix(written);
-  }
-  return true;
-}
 
 // The letters of the drives there are, upper case, in letter order. Cheap: no drive is asked.
 std::string drive_letters() {
@@ -160,12 +134,16 @@ std::string drive_letters() {
 
 }  // namespace
 
-Win32Services::Win32Services(Win32WindowSystem& windows)
-    : windows_(windows), labels_(windows.mailbox(), [this] { drives_changed(); }) {
+Win32Services::Win32Services(Win32WindowSystem& windows, win32::DriveLabels::Reader labels)
+    : windows_(windows),
+      pictures_(win32::Worker::WhenBusy::take_over),
+      labels_(windows.mailbox(), [this] { drives_changed(); }, std::move(labels)) {
   generator_.seed(1);
-  // The labels are known by the time the user first opens the list, as a rule.
-  labels_.ask(drive_letters());
-  windows_.set_devices_changed([this] { drives_changed(); });
+  windows_.set_devices_changed([this] {
+    // A drive came or went: the list reads the letters at once, the labels follow.
+    labels_.ask(drive_letters());
+    drives_changed();
+  });
 }
 
 Win32Services::~Win32Services() { windows_.set_devices_changed(nullptr); }
@@ -217,14 +195,15 @@ std::string Win32Services::current_folder() {
 }
 
 std::vector<DriveInfo> Win32Services::drives() {
-  const std::string letters = drive_letters();
+  // What is known: asking again is for when drives may have changed, never for a list that
+  // reads them because a label was learnt (that would ask forever of a drive whose answer
+  // flips).
   std::vector<DriveInfo> out;
-  for (const char letter : letters) out.push_back({letter, labels_.label(letter)});
-  // What is shown now is what was known; the drives are asked again beside the UI thread,
-  // and a label that turns out otherwise comes to the watchers.
-  labels_.ask(letters);
+  for (const char letter : drive_letters()) out.push_back({letter, labels_.label(letter)});
   return out;
 }
+
+void Win32Services::learn_drive_labels() { labels_.ask(drive_letters()); }
 
 char Win32Services::system_drive() {
   wchar_t folder[MAX_PATH + 1] = {};
@@ -267,9 +246,9 @@ std::vector<std::string> Win32Services::list(const std::string& folder, bool fol
 
   const std::wstring native = system_path(folder);
   WIN32_FIND_DATAW data;
-  HANDLE h = find_first(listing_pattern(native), data);
+  const win32::FindHandle search(find_first(listing_pattern(native), data));
   std::vector<std::string> subfolders, files;
-  if (h == INVALID_HANDLE_VALUE) {
+  if (search.get() == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND && is_directory(native)) return {};  // empty root
     throw PlatformError("cannot list " + folder + ": " + error_text(error));
@@ -288,9 +267,8 @@ std::vector<std::string> Win32Services::list(const std::string& folder, bool fol
       // Normal, read-only and archive files, as a file list shows by default.
       files.push_back(narrow(name));
     }
-  } while (::FindNextFileW(h, &data));
+  } while (::FindNextFileW(search.get(), &data));
   const DWORD error = ::GetLastError();
-  ::FindClose(h);
   // A listing cut short (a network drive gone mid-way) must not pass for a complete one.
   if (error != ERROR_NO_MORE_FILES)
     throw PlatformError("cannot list " + folder + ": " + error_text(error));
@@ -310,31 +288,56 @@ std::vector<std::string> Win32Services::list_files(const std::string& folder) {
   return list(folder, false);
 }
 
-std::unique_ptr<ByteSource> Win32Services::open_for_reading(const std::string& path) {
-  if (path.empty()) return nullptr;
-  return Win32FileSource::open(system_path(path));
-}
+namespace {
+
+// A picture file whose load may stop being wanted half-way (a later load came): the rest of
+// it then reads as nothing, so the decoder gives up at once and lets its memory go.
+class WantedFile final : public ByteSource {
+ public:
+  WantedFile(ByteSource& file, const std::atomic<bool>& wanted) : file_(file), wanted_(wanted) {}
+  std::uint64_t size() const override { return file_.size(); }
+  std::size_t read_at(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    return wanted_.load() ? file_.read_at(offset, out) : 0;
+  }
+
+ private:
+  ByteSource& file_;
+  const std::atomic<bool>& wanted_;
+};
+
+}  // namespace
 
 void Win32Services::load_picture(const std::string& path,
                                  std::function<void(ByteSource*)> decode,
                                  std::function<void()> done) {
+  if (picture_wanted_) *picture_wanted_ = false;
+  picture_wanted_ = std::make_shared<std::atomic<bool>>(true);
   // The job owns everything it touches: a read stuck on a sleeping disk may outlast this
   // object and the windows, and then its result finds no mailbox and is dropped.
   pictures_.submit([file = path.empty() ? std::wstring() : system_path(path),
                     decode = std::move(decode), done = std::move(done),
-                    mailbox = windows_.mailbox()]() mutable {
-    {
-      const std::unique_ptr<ByteSource> source =
+                    wanted = picture_wanted_, mailbox = windows_.mailbox()]() mutable {
+    // Whatever becomes of the decoding (a picture too big for the memory left, a read the
+    // system broke off), the file is closed and the program hears that the load is over.
+    try {
+      const std::unique_ptr<Win32FileSource> source =
           file.empty() ? nullptr : Win32FileSource::open(file);
-      decode(source.get());
+      if (source) {
+        WantedFile wanted_file(*source, *wanted);
+        decode(&wanted_file);
+      } else {
+        decode(nullptr);
+      }
+    } catch (...) {
     }
+    decode = nullptr;
     win32::UiMailbox::post(mailbox, std::move(done));
   });
 }
 
 std::optional<std::string> Win32Services::read_file(const std::string& path) {
   if (path.empty()) return std::nullopt;
-  Handle file(::CreateFileW(system_path(path).c_str(), GENERIC_READ,
+  win32::FileHandle file(::CreateFileW(system_path(path).c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return std::nullopt;
@@ -358,43 +361,7 @@ std::optional<std::string> Win32Services::read_file(const std::string& path) {
 
 bool Win32Services::replace_file(const std::string& path, std::string_view bytes) {
   const std::wstring target = system_path(path);
-  if (target.empty()) return false;
-  // A file the user made read-only stays as it is (Windows refuses to move over it anyway;
-  // Wine would not).
-  const DWORD attributes = ::GetFileAttributesW(target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-    return false;
-  // Beside the target, so that the move is a rename on the same volume.
-  const std::wstring temp = target + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
-  Handle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
-  const bool written = write_all(file.get(), bytes) && ::FlushFileBuffers(file.get());
-  const bool closed = file.close();
-  if (!(written && closed)) {
-    ::DeleteFileW(temp.c_str());
-    return false;
-  }
-  // ReplaceFileW keeps what the old file had besides its bytes (attributes such as hidden,
-  // its permissions, its creation time), which a move over it would drop. A file not there
-  // yet is simply moved into place, and so is the new one wherever ReplaceFileW fails: some
-  // shares do not support it, and a failure part-way (ERROR_UNABLE_TO_MOVE_REPLACEMENT)
-  // leaves the old file gone and only the new one to put in its place.
-  bool replaced = attributes != INVALID_FILE_ATTRIBUTES &&
-                  ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
-                                 REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-  if (!replaced)
-    replaced = ::MoveFileExW(temp.c_str(), target.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  if (!replaced) {
-    ::DeleteFileW(temp.c_str());
-    return false;
-  }
-  // Wine's ReplaceFileW takes the new file's attributes; Windows' keeps the old ones.
-  if (attributes != INVALID_FILE_ATTRIBUTES && ::GetFileAttributesW(target.c_str()) != attributes)
-    ::SetFileAttributesW(target.c_str(), attributes);
-  return true;
+  return !target.empty() && win32::replace_file(target, bytes);
 }
 
 // ---- Text ---------------------------------------------------------------------------------------

@@ -7,18 +7,23 @@
 //  - Folder listings skip what Explorer hides by default: hidden or system files, and the
 //    system's own hidden folders (hidden and system at once).
 //  - Pictures are read and decoded on a worker thread; the result comes back as a message.
+//    A read the program no longer wants holds up no later one.
 //  - Files are replaced through a temporary file beside them, flushed, then put in the old
-//    one's place with ReplaceFileW (its attributes and permissions stay), or moved there
-//    when there was none.
-//  - The drive list never waits on a drive: labels are learnt beside the UI thread, again
-//    each time the list is read and when the system says drives came or went.
-//  - Conversions to the ANSI code page without best fit: "¥" stays no "\".
+//    one's place with ReplaceFileW (its attributes and permissions stay), or moved (copied,
+//    if renaming is held up) there when there was none or ReplaceFileW failed. Whatever
+//    fails part-way, the old or the new file stands under the name.
+//  - The drive list never waits on a drive: labels are learnt beside the UI thread when the
+//    list asks (it is made, or opened) and when the system says drives came or went.
+//  - Conversions to the ANSI code page as that code page allows (UTF-8 and GB18030 take no
+//    flags): without best fit where it has one, so "¥" stays no "\".
 //  - No system error box for a drive without a medium (the program sets
 //    SEM_FAILCRITICALERRORS at start).
 //
 // Kept free of <windows.h>.
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,7 +39,9 @@ class Win32WindowSystem;
 class Win32Services final : public Services {
  public:
   // Message boxes and the help viewer belong to the windows of `windows`.
-  explicit Win32Services(Win32WindowSystem& windows);
+  // `labels` tells a drive's label; the system's own answer unless a test stands in.
+  explicit Win32Services(Win32WindowSystem& windows,
+                         win32::DriveLabels::Reader labels = win32::DriveLabels::read_label);
   ~Win32Services() override;
   Win32Services(const Win32Services&) = delete;
   Win32Services& operator=(const Win32Services&) = delete;
@@ -48,9 +55,10 @@ class Win32Services final : public Services {
   std::string drive_current_folder(char letter) override;
   std::vector<std::string> list_subfolders(const std::string& folder) override;
   std::vector<std::string> list_files(const std::string& folder) override;
-  std::unique_ptr<ByteSource> open_for_reading(const std::string& path) override;
-  // Decodes on a worker thread of its own, which a read stuck on a sleeping disk keeps to
-  // itself: the windows go on answering, and a click stops the show at once.
+  void learn_drive_labels() override;
+  // Decodes on a worker thread, which a read stuck on a sleeping disk keeps to itself: the
+  // windows go on answering, a click stops the show at once, and the next picture is read on
+  // a fresh thread while the stuck one finishes alone.
   void load_picture(const std::string& path, std::function<void(ByteSource*)> decode,
                     std::function<void()> done) override;
   std::optional<std::string> read_file(const std::string& path) override;
@@ -87,6 +95,7 @@ class Win32Services final : public Services {
   Win32WindowSystem& windows_;
   FractionGenerator generator_;
   win32::Worker pictures_;
+  std::shared_ptr<std::atomic<bool>> picture_wanted_;  // the latest load's
   win32::DriveLabels labels_;
 };
 

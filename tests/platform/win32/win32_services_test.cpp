@@ -22,6 +22,23 @@ using win32::narrow;
 
 class Win32ServicesTest : public ::testing::Test {
  protected:
+  // What a picture load finds in the file: its size and the bytes from `offset` on (at most
+  // four); "none" when the file cannot be opened.
+  std::string load(const std::string& path, std::uint64_t offset = 0) {
+    auto found = std::make_shared<std::string>();
+    auto ended = std::make_shared<bool>(false);
+    sys.load_picture(
+        path,
+        [found, offset](ByteSource* file) {
+          if (!file) return void(*found = "none");
+          std::array<std::uint8_t, 4> out{};
+          const std::size_t n = file->read_at(offset, out);
+          *found = std::to_string(file->size()) + ":" + std::string(out.begin(), out.begin() + n);
+        },
+        [ended] { *ended = true; });
+    EXPECT_TRUE(test::eventually([&] { return *ended; }));
+    return *found;
+  }
   Win32WindowSystem windows{::GetModuleHandleW(nullptr)};
   Win32Services sys{windows};
   ScratchFolder dir;
@@ -139,20 +156,16 @@ TEST_F(Win32ServicesTest, PathsBeyondMaxPathWorkForListingReadingAndWriting) {
   ASSERT_TRUE(sys.replace_file(narrow(file), "BMdata"));
   EXPECT_EQ(sys.list_files(narrow(folder)), std::vector<std::string>{"long.bmp"});
   EXPECT_EQ(sys.read_file(narrow(file)), "BMdata");
-  auto source = sys.open_for_reading(narrow(file));
-  ASSERT_NE(source, nullptr);
-  EXPECT_EQ(source->size(), 6u);
+  EXPECT_EQ(load(narrow(file)), "6:BMda");
 }
 
-TEST_F(Win32ServicesTest, OpenForReadingReadsAtAnyOffsetAndRefusesWhatIsNotThere) {
+TEST_F(Win32ServicesTest, APictureIsReadAtAnyOffsetAndWhatIsNotThereIsNoFile) {
   ASSERT_TRUE(test::write_bytes(dir / L"a.bmp", "0123456789"));
-  auto source = sys.open_for_reading(narrow(dir / L"a.bmp"));
-  ASSERT_NE(source, nullptr);
-  std::array<std::uint8_t, 4> out{};
-  EXPECT_EQ(source->read_at(7, out), 3u);
-  EXPECT_EQ(out[0], '7');
-  EXPECT_EQ(sys.open_for_reading(narrow(dir / L"missing.bmp")), nullptr);
-  EXPECT_EQ(sys.open_for_reading(""), nullptr);
+  EXPECT_EQ(load(narrow(dir / L"a.bmp"), 7), "10:789");
+  EXPECT_EQ(load(narrow(dir / L"a.bmp"), 12), "10:");
+  EXPECT_EQ(load(narrow(dir / L"missing.bmp")), "none");
+  EXPECT_EQ(load(""), "none");
+  EXPECT_EQ(load(dir.utf8()), "none");  // a folder
 }
 
 // ---- Folders of the process and the drives -----------------------------------------------------

@@ -5,11 +5,13 @@ include(GoogleTest)
 
 add_executable(win32_backend_test
   ${CMAKE_CURRENT_LIST_DIR}/win32_services_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_code_page_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_form_view_test.cpp)
 target_link_libraries(win32_backend_test PRIVATE torvane_win32 gtest_main torvane_flags)
 
 gtest_add_tests(TARGET win32_backend_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/win32_services_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/win32_code_page_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/win32_form_view_test.cpp
   TEST_PREFIX "win32."
   TEST_LIST _win32_tests)
@@ -26,12 +28,14 @@ set_tests_properties(${_win32_tests} PROPERTIES
 add_executable(win32_backend_exit_test
   ${CMAKE_CURRENT_LIST_DIR}/win32_way_out_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_drive_labels_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/win32_replace_file_test.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/win32_replace_file_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/win32_picture_loads_test.cpp)
 target_link_libraries(win32_backend_exit_test PRIVATE torvane_win32 gtest_main torvane_flags)
 gtest_add_tests(TARGET win32_backend_exit_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/win32_way_out_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/win32_drive_labels_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/win32_replace_file_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/win32_picture_loads_test.cpp
   TEST_PREFIX "win32."
   TEST_LIST _win32_exit_tests)
 set_tests_properties(${_win32_exit_tests} PROPERTIES
