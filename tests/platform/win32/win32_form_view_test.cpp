@@ -17,6 +17,8 @@
 #include "platform/win32/win32_window_system.h"
 #include "win32_test_support.h"
 
+#include <dbt.h>
+
 namespace torvane::platform {
 namespace {
 
@@ -242,6 +244,31 @@ TEST_F(Win32FormViewTest, KeyboardPressesOnlyTheFocusedButtonAndFocusLeavesSwitc
   EXPECT_EQ(::GetFocus(), hwnd(dialog.cmdhlp));
   for (const ui::Control* b : {&dialog.CmdOK, &dialog.CmdCancel, &dialog.cmdAddAll})
     EXPECT_EQ(::GetWindowLongPtrW(hwnd(*b), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+}
+
+// The system tells every top-level window when a drive comes or goes; the program hears of
+// each such broadcast once, after the broadcast, from its message loop.
+TEST_F(Win32FormViewTest, DrivesComingAndGoingTellTheWatcherOncePerBroadcast) {
+  int told = 0, settled = 0;
+  windows.set_devices_changed([&] { ++told; });
+  struct Row {
+    WPARAM event;
+    int tells;
+  };
+  const Row rows[] = {{DBT_DEVICEARRIVAL, 1},    {DBT_DEVICEREMOVECOMPLETE, 1},
+                      {DBT_DEVICEARRIVAL, 1},    {DBT_DEVICEREMOVECOMPLETE, 1},
+                      {DBT_DEVICEQUERYREMOVE, 0}, {DBT_DEVNODES_CHANGED, 0}};
+  for (const Row& r : rows) {
+    told = 0;
+    for (HWND w : {top(dialog), top(main)}) ::SendMessageW(w, WM_DEVICECHANGE, r.event, 0);
+    EXPECT_EQ(told, 0) << "not inside the broadcast, which the system waits for";
+    // Posted last: once it has run, so has everything the broadcast left to run.
+    const int want = settled + 1;
+    win32::UiMailbox::post(windows.mailbox(), [&] { ++settled; });
+    ASSERT_TRUE(test::eventually([&] { return settled == want; }));
+    EXPECT_EQ(told, r.tells) << "event " << r.event;
+  }
+  windows.set_devices_changed(nullptr);
 }
 
 // ---- The full-screen window and its picture ---------------------------------------------------
