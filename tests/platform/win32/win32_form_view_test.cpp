@@ -17,7 +17,7 @@
 #include "platform/win32/win32_window_system.h"
 #include "win32_test_support.h"
 
-#include <dbt.h>
+#include <dbt.h>  // after <windows.h>
 
 namespace torvane::platform {
 namespace {
@@ -255,8 +255,8 @@ TEST_F(Win32FormViewTest, DrivesComingAndGoingTellTheWatcherOncePerBroadcast) {
     WPARAM event;
     int tells;
   };
-  const Row rows[] = {{DBT_DEVICEARRIVAL, 1},    {DBT_DEVICEREMOVECOMPLETE, 1},
-                      {DBT_DEVICEARRIVAL, 1},    {DBT_DEVICEREMOVECOMPLETE, 1},
+  const Row rows[] = {{DBT_DEVICEARRIVAL, 1},     {DBT_DEVICEREMOVECOMPLETE, 1},
+                      {DBT_DEVICEARRIVAL, 1},     {DBT_DEVICEREMOVECOMPLETE, 1},
                       {DBT_DEVICEQUERYREMOVE, 0}, {DBT_DEVNODES_CHANGED, 0}};
   for (const Row& r : rows) {
     told = 0;
