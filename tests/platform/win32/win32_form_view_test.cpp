@@ -222,24 +222,29 @@ TEST_F(Win32FormViewTest, KeyboardPressesOnlyTheFocusedButtonAndFocusLeavesSwitc
     MSG msg{hwnd(target), WM_KEYDOWN, vk, 0, 0, {0, 0}};
     return view->pre_translate(msg);
   };
-  ::SetFocus(hwnd(dialog.CmdCancel));
+  // Each step starts from the focus it names, so that a failure tells which step went wrong.
+  auto focus = [&](const ui::Control& c) {
+    ::SetFocus(hwnd(c));
+    return ::GetFocus() == hwnd(c);
+  };
+  ASSERT_TRUE(focus(dialog.CmdCancel));
   EXPECT_TRUE(key(dialog.CmdCancel, VK_RETURN));
   EXPECT_EQ(clicks, 1);
 
   // Enter in the text field presses nothing: there is no default button, and Escape is no
   // cancel button.
-  ::SetFocus(hwnd(dialog.minute));
+  ASSERT_TRUE(focus(dialog.minute));
   key(dialog.minute, VK_RETURN);
   key(dialog.minute, VK_ESCAPE);
   EXPECT_EQ(clicks, 1);
 
   // Tab walks the tab order.
-  ::SetFocus(hwnd(dialog.CmdCancel));
+  ASSERT_TRUE(focus(dialog.CmdCancel));
   key(dialog.CmdCancel, VK_TAB);
   EXPECT_EQ(::GetFocus(), hwnd(dialog.minute));
 
   // The focused button switched off hands the focus on in tab order.
-  ::SetFocus(hwnd(dialog.cmdAddAll));
+  ASSERT_TRUE(focus(dialog.cmdAddAll));
   dialog.cmdAddAll.set_enabled(false);
   EXPECT_EQ(::GetFocus(), hwnd(dialog.cmdhlp));
   for (const ui::Control* b : {&dialog.CmdOK, &dialog.CmdCancel, &dialog.cmdAddAll})
