@@ -17,6 +17,8 @@
 #include "platform/win32/win32_window_system.h"
 #include "win32_test_support.h"
 
+#include <dbt.h>  // after <windows.h>
+
 namespace torvane::platform {
 namespace {
 
@@ -220,28 +222,58 @@ TEST_F(Win32FormViewTest, KeyboardPressesOnlyTheFocusedButtonAndFocusLeavesSwitc
     MSG msg{hwnd(target), WM_KEYDOWN, vk, 0, 0, {0, 0}};
     return view->pre_translate(msg);
   };
-  ::SetFocus(hwnd(dialog.CmdCancel));
+  // Each step starts from the focus it names, so that a failure tells which step went wrong.
+  auto focus = [&](const ui::Control& c) {
+    ::SetFocus(hwnd(c));
+    return ::GetFocus() == hwnd(c);
+  };
+  ASSERT_TRUE(focus(dialog.CmdCancel));
   EXPECT_TRUE(key(dialog.CmdCancel, VK_RETURN));
   EXPECT_EQ(clicks, 1);
 
   // Enter in the text field presses nothing: there is no default button, and Escape is no
   // cancel button.
-  ::SetFocus(hwnd(dialog.minute));
+  ASSERT_TRUE(focus(dialog.minute));
   key(dialog.minute, VK_RETURN);
   key(dialog.minute, VK_ESCAPE);
   EXPECT_EQ(clicks, 1);
 
   // Tab walks the tab order.
-  ::SetFocus(hwnd(dialog.CmdCancel));
+  ASSERT_TRUE(focus(dialog.CmdCancel));
   key(dialog.CmdCancel, VK_TAB);
   EXPECT_EQ(::GetFocus(), hwnd(dialog.minute));
 
   // The focused button switched off hands the focus on in tab order.
-  ::SetFocus(hwnd(dialog.cmdAddAll));
+  ASSERT_TRUE(focus(dialog.cmdAddAll));
   dialog.cmdAddAll.set_enabled(false);
   EXPECT_EQ(::GetFocus(), hwnd(dialog.cmdhlp));
   for (const ui::Control* b : {&dialog.CmdOK, &dialog.CmdCancel, &dialog.cmdAddAll})
     EXPECT_EQ(::GetWindowLongPtrW(hwnd(*b), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+}
+
+// The system tells every top-level window when a drive comes or goes; the program hears of
+// each such broadcast once, after the broadcast, from its message loop.
+TEST_F(Win32FormViewTest, DrivesComingAndGoingTellTheWatcherOncePerBroadcast) {
+  int told = 0, settled = 0;
+  windows.set_devices_changed([&] { ++told; });
+  struct Row {
+    WPARAM event;
+    int tells;
+  };
+  const Row rows[] = {{DBT_DEVICEARRIVAL, 1},     {DBT_DEVICEREMOVECOMPLETE, 1},
+                      {DBT_DEVICEARRIVAL, 1},     {DBT_DEVICEREMOVECOMPLETE, 1},
+                      {DBT_DEVICEQUERYREMOVE, 0}, {DBT_DEVNODES_CHANGED, 0}};
+  for (const Row& r : rows) {
+    told = 0;
+    for (HWND w : {top(dialog), top(main)}) ::SendMessageW(w, WM_DEVICECHANGE, r.event, 0);
+    EXPECT_EQ(told, 0) << "not inside the broadcast, which the system waits for";
+    // Posted last: once it has run, so has everything the broadcast left to run.
+    const int want = settled + 1;
+    win32::UiMailbox::post(windows.mailbox(), [&] { ++settled; });
+    ASSERT_TRUE(test::eventually([&] { return settled == want; }));
+    EXPECT_EQ(told, r.tells) << "event " << r.event;
+  }
+  windows.set_devices_changed(nullptr);
 }
 
 // ---- The full-screen window and its picture ---------------------------------------------------
