@@ -252,6 +252,8 @@ class ProgramFixture : public ::testing::Test {
   void let_minutes_pass(int minutes) {
     for (int i = 0; i < minutes; ++i) main_window().Timer1.tick();
   }
+  // Time as the system's timers see it, for what happens within a minute.
+  void let_seconds_pass(int seconds) { windows.let_time_pass(seconds * 1000); }
   void click_picture() { screen().Picture1.click(); }
   // The main window's close box (or the system closing it).
   void close() { main_window().request_close(); }

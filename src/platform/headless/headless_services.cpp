@@ -60,17 +60,32 @@ std::string convert(std::string_view in, const char* from, const char* to) {
   return out;
 }
 
+}  // namespace
+
 class NullView final : public ui::FormView {
  public:
   NullView(HeadlessWindowSystem& system, ui::Form& form) : system_(system), form_(form) {}
+  ~NullView() override { destroy(); }
   void create() override {}
   void form_changed() override {}
   void bring_to_front() override {}
   void control_changed(ui::Control& control, ui::Aspect what) override {
+    if (control.kind() == ui::Kind::timer && (what == ui::Aspect::timer || what == ui::Aspect::enabled)) {
+      // What the Win32 view does: SetTimer while it runs, which starts the count again even
+      // for the same interval; KillTimer otherwise.
+      auto& timer = static_cast<ui::Timer&>(control);
+      if (timer.running())
+        system_.timers_[&timer] = {&form_, 0};
+      else
+        system_.timers_.erase(&timer);
+    }
     if (system_.on_control_changed) system_.on_control_changed(control, what);
   }
   void set_focus(ui::Control&) override {}
-  void destroy() override {}
+  // The window goes, and its timers with it.
+  void destroy() override {
+    std::erase_if(system_.timers_, [this](const auto& t) { return t.second.form == &form_; });
+  }
   // No window here: the form itself stands for it, so a test can tell whose it is.
   void* native_window() const override { return &form_; }
 
@@ -78,8 +93,6 @@ class NullView final : public ui::FormView {
   HeadlessWindowSystem& system_;
   ui::Form& form_;
 };
-
-}  // namespace
 
 HeadlessServices::HeadlessServices() { generator_.seed(1); }
 
@@ -294,6 +307,27 @@ std::int32_t HeadlessServices::open_document(const std::string& path, const std:
 void HeadlessServices::message_box(std::string_view text, std::string_view title) {
   messages.push_back({std::string(text), std::string(title)});
   if (on_message) on_message(messages.back());
+}
+
+void HeadlessWindowSystem::let_time_pass(int milliseconds) {
+  for (;;) {
+    // The timer due first, if one is due within the time left.
+    ui::Timer* due = nullptr;
+    int wait = milliseconds;
+    for (auto& [timer, running] : timers_) {
+      const int left = std::max(0, timer->interval() - running.elapsed);
+      if (left <= wait) {
+        wait = left;
+        due = timer;
+      }
+    }
+    for (auto& [timer, running] : timers_) running.elapsed += wait;
+    milliseconds -= wait;
+    if (!due) return;
+    // A tick may set the timer anew or stop it; its count starts from here either way.
+    timers_[due].elapsed = 0;
+    due->tick();
+  }
 }
 
 std::unique_ptr<ui::FormView> HeadlessWindowSystem::create_view(ui::Form& form) {

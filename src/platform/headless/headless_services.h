@@ -13,6 +13,7 @@
 
 #include "common/random.h"
 #include "platform/services.h"
+#include "ui/controls.h"
 #include "ui/form.h"
 
 namespace torvane::platform {
@@ -122,6 +123,19 @@ class HeadlessWindowSystem final : public ui::WindowSystem {
   // Runs each time the model tells a control's view that something shown changed, as a
   // screen would repaint it: what a user saw between two steps of a test.
   std::function<void(ui::Control&, ui::Aspect)> on_control_changed;
+
+  // The system's timers, as SetTimer runs them: a timer's count starts again each time the
+  // model tells its view of a new interval or of the timer being switched on, and it ticks
+  // whenever a whole interval has passed since. Time passes only here.
+  void let_time_pass(int milliseconds);
+
+ private:
+  friend class NullView;
+  struct RunningTimer {
+    ui::Form* form;  // whose window holds it; the timer may be gone before its view
+    int elapsed = 0;
+  };
+  std::map<ui::Timer*, RunningTimer> timers_;
 };
 
 }  // namespace torvane::platform
