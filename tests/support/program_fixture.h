@@ -242,6 +242,8 @@ class ProgramFixture : public ::testing::Test {
   }
   void type_interval(std::string_view text) { dialog().minute.set_text(text); }
   void click_random() { dialog().ChkRandom.click(); }
+  // ランダム, the label beside the box.
+  void click_random_label() { dialog().Label3.click(); }
   void add() { dialog().CmdAddtoList.click(); }
   void add_all() { dialog().cmdAddAll.click(); }
   void delete_selected() { dialog().CmdDelfromlist.click(); }

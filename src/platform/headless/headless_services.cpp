@@ -60,6 +60,28 @@ std::string convert(std::string_view in, const char* from, const char* to) {
   return out;
 }
 
+// A file open for reading, counted as held until released.
+class CountedSource final : public ByteSource {
+ public:
+  using OpenFiles = std::map<fs::path, int>;
+  CountedSource(std::unique_ptr<ByteSource> file, std::shared_ptr<OpenFiles> open, fs::path path)
+      : file_(std::move(file)), open_(std::move(open)), path_(std::move(path)) {
+    ++(*open_)[path_];
+  }
+  ~CountedSource() override {
+    if (--(*open_)[path_] == 0) open_->erase(path_);
+  }
+  std::uint64_t size() const override { return file_->size(); }
+  std::size_t read_at(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    return file_->read_at(offset, out);
+  }
+
+ private:
+  std::unique_ptr<ByteSource> file_;
+  std::shared_ptr<OpenFiles> open_;
+  fs::path path_;
+};
+
 }  // namespace
 
 class NullView final : public ui::FormView {
@@ -198,9 +220,20 @@ std::vector<std::string> HeadlessServices::list_files(const std::string& folder)
 
 std::unique_ptr<ByteSource> HeadlessServices::open_for_reading(const std::string& path) {
   try {
-    return HostFileSource::open(host_path(path).string());
+    const fs::path host = host_path(path).lexically_normal();
+    std::unique_ptr<ByteSource> file = HostFileSource::open(host.string());
+    if (!file) return nullptr;
+    return std::make_unique<CountedSource>(std::move(file), open_files_, host);
   } catch (const PlatformError&) {
     return nullptr;
+  }
+}
+
+bool HeadlessServices::holds_open(const std::string& windows_path) const {
+  try {
+    return open_files_->contains(host_path(windows_path).lexically_normal());
+  } catch (const PlatformError&) {
+    return false;
   }
 }
 
@@ -236,7 +269,7 @@ std::optional<std::string> HeadlessServices::read_file(const std::string& path) 
 }
 
 bool HeadlessServices::replace_file(const std::string& path, std::string_view bytes) {
-  if (fail_writes) return false;
+  if (fail_writes || holds_open(path)) return false;
   try {
     const fs::path target = host_path(path);
     fs::path temp = target;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,6 +62,9 @@ class HeadlessServices final : public Services {
   bool display_awake = false;
   bool quit_requested = false;
   bool fail_writes = false;  // a full disk or a read-only folder
+  // Whether the program still holds the file open (a byte source not yet released). Such a
+  // file is not replaced, as Windows refuses to replace a file that is still open.
+  bool holds_open(const std::string& windows_path) const;
   std::uint32_t clock = 0x5EED;
   std::optional<std::uint32_t> seeded_with;
   std::uint32_t button_face = 0x00F0F0F0;
@@ -113,6 +117,10 @@ class HeadlessServices final : public Services {
     std::function<void()> done;
   };
   std::deque<HeldLoad> held_loads_;
+  // Host paths of the files open for reading, with how often; shared with the byte sources,
+  // which may outlive the services.
+  std::shared_ptr<std::map<std::filesystem::path, int>> open_files_ =
+      std::make_shared<std::map<std::filesystem::path, int>>();
   FractionGenerator generator_;
 };
 
