@@ -19,6 +19,10 @@ void CommandButton::click() {
 Label::Label(Form& form, std::string name, std::string text, Rect rect, int tab)
     : Control(form, Kind::label, std::move(name), rect, tab, std::move(text)) {}
 
+void Label::click() {
+  if (on_click) on_click();
+}
+
 TextBox::TextBox(Form& form, std::string name, std::string text, Rect rect, int tab)
     : Control(form, Kind::text_box, std::move(name), rect, tab, std::move(text)) {}
 

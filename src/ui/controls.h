@@ -35,6 +35,10 @@ class CommandButton : public Control {
 class Label : public Control {
  public:
   Label(Form& form, std::string name, std::string text, Rect rect, int tab);
+  // A click of the user on the label. Labels stand beside the controls they name, and a
+  // click on one changes nothing unless the window handles it.
+  void click();
+  std::function<void()> on_click;
 };
 
 class TextBox : public Control {

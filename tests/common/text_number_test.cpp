@@ -38,7 +38,9 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"&O178", 15}, NumberCase{"&HFG", 15}, NumberCase{"&O8", 0}, NumberCase{"&X1", 0},
         // Full-width digits, as a Japanese input method types them, end the number at once.
         NumberCase{"５", 0}, NumberCase{"1５", 1}, NumberCase{"abc", 0}, NumberCase{"", 0},
-        NumberCase{"   ", 0}, NumberCase{".", 0}, NumberCase{"-", 0}, NumberCase{"\r5", 0}));
+        NumberCase{"   ", 0}, NumberCase{".", 0}, NumberCase{"-", 0}, NumberCase{"\r5", 0},
+        // Closer to 1 and to 60 than a float can tell: the number is a double.
+        NumberCase{"0.99999999", 0.99999999}, NumberCase{"60.0000001", 60.0000001}));
 
 TEST(NumberOfTextRange, ValuesBeyondADoubleComeBackAsInfinities) {
   EXPECT_TRUE(std::isinf(number_of_text("1e400")));
@@ -70,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, WholeNumberOfText,
     ::testing::Values(WholeCase{"0.5", 0}, WholeCase{"1.5", 2}, WholeCase{"2.5", 2},
                       WholeCase{"3.5", 4}, WholeCase{"-2.5", -2}, WholeCase{"-1.5", -2},
-                      WholeCase{"2.6", 3}, WholeCase{"1\n", 1}, WholeCase{"abc", 0},
+                      WholeCase{"2.6", 3}, WholeCase{"2.50000001", 3}, WholeCase{"1\n", 1}, WholeCase{"abc", 0},
                       WholeCase{"32767", 32767}, WholeCase{"-32768", -32768},
                       WholeCase{"-32768.5", -32768}, WholeCase{"32767.5", std::nullopt},
                       WholeCase{"40000", std::nullopt}, WholeCase{"-32769", std::nullopt},

@@ -9,7 +9,8 @@ namespace {
 using Shown = std::vector<std::string>;
 struct Case {
   const char* b;      // b.bmp once its load completes: good, missing or damaged
-  const char* steps;  // S スタート, T a minute, C a click on the picture, R held loads complete
+  const char* steps;  // S スタート, T a minute, C a click on the picture, R held loads complete,
+                      // E an empty list committed
   Shown after;        // what the area shows after each step
   Shown changes;      // every change of the area
 };
@@ -47,6 +48,12 @@ class PictureLoading : public test::ProgramFixture {
       if (*step == 'T') let_minutes_pass(1);
       if (*step == 'C') click_picture();
       if (*step == 'R') sys.release_picture_loads();
+      if (*step == 'E') {
+        open_dialog();
+        select_list_entries({0, 1, 2});
+        delete_selected();
+        commit();
+      }
       after.push_back(shown_name());
     }
     EXPECT_EQ(after, c.after);
@@ -73,6 +80,11 @@ TEST_F(PictureLoading, TheLatestPictureAskedForWins) {
                         Case{"good", "SRTTR", {"none", "a", "a", "a", "c"}, {"a", "c"}},
                         Case{"good", "STRTR", {"none", "none", "b", "b", "c"}, {"b", "c"}}})
     check(c, true);
+}
+
+// An empty entry clears the area at once; the picture asked for before it never shows.
+TEST_F(PictureLoading, AnEmptyEntryOvertakesAPictureStillLoading) {
+  check({"good", "SRTETR", {"none", "a", "a", "a", "none", "none"}, {"a", "none"}}, true);
 }
 
 // A picture whose load completes after a click stopped the show never shows.

@@ -123,6 +123,23 @@ TEST_F(Show, EachStartBeginsAgainFromTheFirstPicture) {
   ASSERT_TRUE(screen().visible());
   start_show();
   EXPECT_EQ(watch(2), (Names{"a.bmp", "a.bmp", "b.bmp"}));
+
+  // A Start 40 seconds into a minute, over the running show or after a stop, starts the
+  // minute afresh: the next change comes a whole minute after it, not 20 seconds later.
+  type_interval("1");
+  for (bool stop_first : {false, true}) {
+    SCOPED_TRACE(stop_first ? "stopped first" : "over the running show");
+    start_show();
+    let_seconds_pass(60);
+    ASSERT_EQ(shown(), "b.bmp");
+    let_seconds_pass(40);
+    if (stop_first) click_picture();
+    start_show();
+    let_seconds_pass(59);
+    EXPECT_EQ(shown(), "a.bmp");
+    let_seconds_pass(1);
+    EXPECT_EQ(shown(), "b.bmp");
+  }
 }
 
 TEST_F(Show, AnEmptyPlayListShowsAnEmptyAreaAtEveryTick) {

@@ -54,7 +54,9 @@ TEST(WindowDefinitions, MainWindow) {
                    "cmdsetting | 設定 | 1320 120 975 375 | 1 | on"}));
   EXPECT_FALSE(main.Timer1.running());
   EXPECT_EQ(main.Timer1.interval(), 0);
-  EXPECT_EQ(main.CurPicNum + main.Intval + main.Curmin, 0);
+  EXPECT_EQ(main.CurPicNum, 0);
+  EXPECT_EQ(main.Intval, 0);
+  EXPECT_EQ(main.Curmin, 0);
 }
 
 TEST(WindowDefinitions, ScreenWindow) {

@@ -41,7 +41,7 @@ struct Variant {
   std::uint32_t compression;
   int palette_size;  // entries written for indexed pictures
   std::uint32_t masks[4];
-  bool explicit_clr_used_zero = false;
+  int clr_used = -1;  // biClrUsed; -1: the entries written (0 means 2^bpp)
 };
 
 // Keeps test listings readable: the name says what the case is.
@@ -71,10 +71,14 @@ Sample make_sample(const Variant& v, int width, int height, bool top_down) {
     std::uint32_t seed = 7;
     for (int i = 0; i < v.palette_size; ++i) s.palette.push_back(next_random(seed) & 0xFFFFFF);
   }
-  if (v.explicit_clr_used_zero) {
+  if (v.clr_used >= 0) {
     s.auto_colours_used = false;
-    s.colours_used = 0;
+    s.colours_used = static_cast<std::uint32_t>(v.clr_used);
   }
+  // The colours the file gives: biClrUsed of them, all 2^bpp when it is 0, never more than
+  // it holds; what follows them in the file is no colour of the picture.
+  std::size_t given = s.palette.size();
+  if (v.clr_used > 0) given = std::min<std::size_t>(given, static_cast<std::size_t>(v.clr_used));
   // Masks in effect: BI_RGB 16-bit files are 5-5-5, BI_RGB 32-bit files 8-8-8.
   std::uint32_t m[3] = {v.masks[0], v.masks[1], v.masks[2]};
   if (v.compression == 0 && v.bpp == 16) m[0] = 0x7C00, m[1] = 0x3E0, m[2] = 0x1F;
@@ -87,7 +91,7 @@ Sample make_sample(const Variant& v, int width, int height, bool top_down) {
     std::uint32_t r = next_random(seed);
     if (v.bpp <= 8) {
       r &= (1u << v.bpp) - 1;  // may point past a short palette: shown black
-      out.expected.push_back(r < s.palette.size() ? s.palette[r] : 0);
+      out.expected.push_back(r < given ? s.palette[r] : 0);
     } else if (v.bpp == 24) {
       r &= 0xFFFFFF;
       out.expected.push_back(r);
@@ -161,7 +165,13 @@ const Variant kVariants[] = {
     {"pal4", 40, 4, 0, 16, {}},
     {"pal4_short_palette", 40, 4, 0, 5, {}},
     {"pal8", 40, 8, 0, 256, {}},
-    {"pal8_clr_used_zero", 40, 8, 0, 256, {}, true},
+    {"pal8_clr_used_zero", 40, 8, 0, 256, {}, 0},
+    // A full table of which biClrUsed names only the first entries: the rest are black.
+    {"pal4_clr_used_5_of_16_written", 40, 4, 0, 16, {}, 5},
+    {"pal8_clr_used_100_of_256_written", 40, 8, 0, 256, {}, 100},
+    {"pal1_clr_used_1", 40, 1, 0, 1, {}},
+    // More entries than 8 bits can index: the first 256 are the colours.
+    {"pal8_clr_used_300", 40, 8, 0, 300, {}},
     {"pal8_short_palette", 40, 8, 0, 100, {}},
     {"pal1_os2_core", 12, 1, 0, 2, {}},
     {"pal8_os2_core", 12, 8, 0, 256, {}},

@@ -27,7 +27,8 @@ class Leaving : public ProgramFixture {
 
 TEST_F(Leaving, AnAcceptedIntervalCommitsTheListInOrderAndReturnsToTheMainWindow) {
   three_entries();
-  for (const char* text : {"1", "60", "30", " 7", "5分", "1.5", "1e1", "&H3C", "6 0"}) {
+  for (const char* text : {"1", "60", "30", " 7", "5分", "1.5", "1e1", "&H3C", "6 0", "1.0",
+                           "60.0", "6e1", "&O74", "1５"}) {
     SCOPED_TRACE(text);
     open_dialog();
     type_interval(text);
@@ -50,7 +51,8 @@ TEST_F(Leaving, ARejectedIntervalEmptiesTheFieldAndKeepsTheDialogOpen) {
   three_entries();
   const std::string beyond_double = "&H" + std::string(300, 'F');
   for (const std::string text : {"", "   ", "0", "61", "60.5", "0.5", "-3", "abc", "５", "1e400",
-                                 "-1e400", "1e-400", "&H", "0.99999", beyond_double.c_str()}) {
+                                 "-1e400", "1e-400", "&H", "0.99999", beyond_double.c_str(),
+                                 "0.99999999", "60.0000001", "6.00000001e1", "&H3D"}) {
     SCOPED_TRACE(text);
     sys.messages.clear();
     const Names play_before = play_list();

@@ -108,12 +108,17 @@ TEST_F(RandomOrder, EveryLengthUpToFiftyFollowsTheDraws) {
   }
 }
 
+// ランダム beside the box only names it: a click on it leaves the box as it is, on or off.
 TEST_F(RandomOrder, OffKeepsTheListOrderAndDrawsNothing) {
   const Names p = list_of(3);
   click_random();
+  click_random_label();
+  EXPECT_EQ(dialog().ChkRandom.value(), 0);
   sys.script_fractions({0.6f, 0.0f});
   EXPECT_EQ(commit_order(), (Names{p[0], p[1], p[2], ""}));
   click_random();
+  click_random_label();
+  EXPECT_EQ(dialog().ChkRandom.value(), 1);
   list_of(2);
   EXPECT_EQ(commit_order(), (Names{p[1], p[0], ""}));
 }

@@ -242,6 +242,8 @@ class ProgramFixture : public ::testing::Test {
   }
   void type_interval(std::string_view text) { dialog().minute.set_text(text); }
   void click_random() { dialog().ChkRandom.click(); }
+  // ランダム, the label beside the box.
+  void click_random_label() { dialog().Label3.click(); }
   void add() { dialog().CmdAddtoList.click(); }
   void add_all() { dialog().cmdAddAll.click(); }
   void delete_selected() { dialog().CmdDelfromlist.click(); }
@@ -252,6 +254,8 @@ class ProgramFixture : public ::testing::Test {
   void let_minutes_pass(int minutes) {
     for (int i = 0; i < minutes; ++i) main_window().Timer1.tick();
   }
+  // Time as the system's timers see it, for what happens within a minute.
+  void let_seconds_pass(int seconds) { windows.let_time_pass(seconds * 1000); }
   void click_picture() { screen().Picture1.click(); }
   // The main window's close box (or the system closing it).
   void close() { main_window().request_close(); }

@@ -60,17 +60,54 @@ std::string convert(std::string_view in, const char* from, const char* to) {
   return out;
 }
 
+// A file open for reading, counted as held until released.
+class CountedSource final : public ByteSource {
+ public:
+  using OpenFiles = std::map<fs::path, int>;
+  CountedSource(std::unique_ptr<ByteSource> file, std::shared_ptr<OpenFiles> open, fs::path path)
+      : file_(std::move(file)), open_(std::move(open)), path_(std::move(path)) {
+    ++(*open_)[path_];
+  }
+  ~CountedSource() override {
+    if (--(*open_)[path_] == 0) open_->erase(path_);
+  }
+  std::uint64_t size() const override { return file_->size(); }
+  std::size_t read_at(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    return file_->read_at(offset, out);
+  }
+
+ private:
+  std::unique_ptr<ByteSource> file_;
+  std::shared_ptr<OpenFiles> open_;
+  fs::path path_;
+};
+
+}  // namespace
+
 class NullView final : public ui::FormView {
  public:
   NullView(HeadlessWindowSystem& system, ui::Form& form) : system_(system), form_(form) {}
+  ~NullView() override { destroy(); }
   void create() override {}
   void form_changed() override {}
   void bring_to_front() override {}
   void control_changed(ui::Control& control, ui::Aspect what) override {
+    if (control.kind() == ui::Kind::timer && (what == ui::Aspect::timer || what == ui::Aspect::enabled)) {
+      // What the Win32 view does: SetTimer while it runs, which starts the count again even
+      // for the same interval; KillTimer otherwise.
+      auto& timer = static_cast<ui::Timer&>(control);
+      if (timer.running())
+        system_.timers_[&timer] = {&form_, 0};
+      else
+        system_.timers_.erase(&timer);
+    }
     if (system_.on_control_changed) system_.on_control_changed(control, what);
   }
   void set_focus(ui::Control&) override {}
-  void destroy() override {}
+  // The window goes, and its timers with it.
+  void destroy() override {
+    std::erase_if(system_.timers_, [this](const auto& t) { return t.second.form == &form_; });
+  }
   // No window here: the form itself stands for it, so a test can tell whose it is.
   void* native_window() const override { return &form_; }
 
@@ -78,8 +115,6 @@ class NullView final : public ui::FormView {
   HeadlessWindowSystem& system_;
   ui::Form& form_;
 };
-
-}  // namespace
 
 HeadlessServices::HeadlessServices() { generator_.seed(1); }
 
@@ -189,7 +224,9 @@ void HeadlessServices::load_now(const std::string& path,
   try {
     std::unique_ptr<ByteSource> file;
     try {
-      file = HostFileSource::open(host_path(path).string());
+      const fs::path host = host_path(path).lexically_normal();
+      std::unique_ptr<ByteSource> opened = HostFileSource::open(host.string());
+      if (opened) file = std::make_unique<CountedSource>(std::move(opened), open_files_, host);
     } catch (const PlatformError&) {
     }
     decode(file.get());
@@ -197,6 +234,14 @@ void HeadlessServices::load_now(const std::string& path,
     // As on the real system: whatever became of the decoding, the program hears of its end.
   }
   done();
+}
+
+bool HeadlessServices::holds_open(const std::string& windows_path) const {
+  try {
+    return open_files_->contains(host_path(windows_path).lexically_normal());
+  } catch (const PlatformError&) {
+    return false;
+  }
 }
 
 void HeadlessServices::load_picture(const std::string& path,
@@ -229,7 +274,7 @@ std::optional<std::string> HeadlessServices::read_file(const std::string& path) 
 }
 
 bool HeadlessServices::replace_file(const std::string& path, std::string_view bytes) {
-  if (fail_writes) return false;
+  if (fail_writes || holds_open(path)) return false;
   try {
     const fs::path target = host_path(path);
     fs::path temp = target;
@@ -293,21 +338,34 @@ std::int32_t HeadlessServices::open_document(const std::string& path, const std:
   opened_owners.push_back(owner);
   opened_documents.push_back(path);
   opened_in_folders.push_back(folder);
-  if (open_document_result > 32) {
-    // The shell reports a missing file whatever viewer is registered.
-    try {
-      std::error_code ec;
-      if (!fs::is_regular_file(host_path(path), ec)) return 2;
-    } catch (const PlatformError&) {
-      return 3;
-    }
-  }
+  // No shell here to look for the file: a test says what the shell would answer.
   return open_document_result;
 }
 
 void HeadlessServices::message_box(std::string_view text, std::string_view title) {
   messages.push_back({std::string(text), std::string(title)});
   if (on_message) on_message(messages.back());
+}
+
+void HeadlessWindowSystem::let_time_pass(int milliseconds) {
+  for (;;) {
+    // The timer due first, if one is due within the time left.
+    ui::Timer* due = nullptr;
+    int wait = milliseconds;
+    for (auto& [timer, running] : timers_) {
+      const int left = std::max(0, timer->interval() - running.elapsed);
+      if (left <= wait) {
+        wait = left;
+        due = timer;
+      }
+    }
+    for (auto& [timer, running] : timers_) running.elapsed += wait;
+    milliseconds -= wait;
+    if (!due) return;
+    // A tick may set the timer anew or stop it; its count starts from here either way.
+    timers_[due].elapsed = 0;
+    due->tick();
+  }
 }
 
 std::unique_ptr<ui::FormView> HeadlessWindowSystem::create_view(ui::Form& form) {

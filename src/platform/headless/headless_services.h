@@ -7,12 +7,14 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/random.h"
 #include "platform/services.h"
+#include "ui/controls.h"
 #include "ui/form.h"
 
 namespace torvane::platform {
@@ -59,6 +61,9 @@ class HeadlessServices final : public Services {
   bool display_awake = false;
   bool quit_requested = false;
   bool fail_writes = false;  // a full disk or a read-only folder
+  // Whether the program still holds the file open (a byte source not yet released). Such a
+  // file is not replaced, as Windows refuses to replace a file that is still open.
+  bool holds_open(const std::string& windows_path) const;
   std::uint32_t clock = 0x5EED;
   std::optional<std::uint32_t> seeded_with;
   std::uint32_t button_face = 0x00F0F0F0;
@@ -112,6 +117,10 @@ class HeadlessServices final : public Services {
     std::function<void()> done;
   };
   std::deque<HeldLoad> held_loads_;
+  // Host paths of the files open for reading, with how often; shared with the byte sources,
+  // which may outlive the services.
+  std::shared_ptr<std::map<std::filesystem::path, int>> open_files_ =
+      std::make_shared<std::map<std::filesystem::path, int>>();
   FractionGenerator generator_;
 };
 
@@ -122,6 +131,19 @@ class HeadlessWindowSystem final : public ui::WindowSystem {
   // Runs each time the model tells a control's view that something shown changed, as a
   // screen would repaint it: what a user saw between two steps of a test.
   std::function<void(ui::Control&, ui::Aspect)> on_control_changed;
+
+  // The system's timers, as SetTimer runs them: a timer's count starts again each time the
+  // model tells its view of a new interval or of the timer being switched on, and it ticks
+  // whenever a whole interval has passed since. Time passes only here.
+  void let_time_pass(int milliseconds);
+
+ private:
+  friend class NullView;
+  struct RunningTimer {
+    ui::Form* form;  // whose window holds it; the timer may be gone before its view
+    int elapsed = 0;
+  };
+  std::map<ui::Timer*, RunningTimer> timers_;
 };
 
 }  // namespace torvane::platform

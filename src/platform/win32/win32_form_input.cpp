@@ -63,6 +63,9 @@ void Win32FormView::on_command(int id, int code, HWND from) {
     case ui::Kind::check_box:
       if (code == BN_CLICKED) run_model([&] { static_cast<ui::CheckBox&>(c).click(); });
       break;
+    case ui::Kind::label:
+      if (code == STN_CLICKED) run_model([&] { static_cast<ui::Label&>(c).click(); });
+      break;
     case ui::Kind::text_box:
       if (code == EN_CHANGE) {
         const std::string text = narrow(win32::window_text(n->hwnd));

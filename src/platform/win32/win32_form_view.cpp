@@ -25,7 +25,8 @@
 //                   113 cmdhlp (BUTTON "スクリーンファイルとは？")
 //
 // Native input becomes the same model call a headless test makes: BN_CLICKED ->
-// CommandButton::click() / CheckBox::click(), EN_CHANGE -> TextBox::set_text(),
+// CommandButton::click() / CheckBox::click(), STN_CLICKED -> Label::click(),
+// EN_CHANGE -> TextBox::set_text(),
 // LBN_SELCHANGE -> SelectableList::user_selected(), CBN_SELCHANGE -> DriveListBox::set_drive(),
 // LBN_DBLCLK or Enter on Dir1 -> DirListBox::open_entry(), WM_TIMER -> Timer::tick(),
 // a press and a release of the left button on the picture -> PictureBox::click(),
@@ -118,8 +119,9 @@ ControlClass control_class(ui::Kind kind) {
       // Long captions break into lines within the button.
       return {L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, 0};
     case ui::Kind::label:
-      // SS_LEFT breaks the text into lines and cuts off what does not fit.
-      return {L"STATIC", kChild | SS_LEFT, 0};
+      // SS_LEFT breaks the text into lines and cuts off what does not fit. SS_NOTIFY: a
+      // click on a label reaches the model as one, as it does in a headless test.
+      return {L"STATIC", kChild | SS_LEFT | SS_NOTIFY, 0};
     case ui::Kind::text_box:
       return {L"EDIT", kChild | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case ui::Kind::check_box:
