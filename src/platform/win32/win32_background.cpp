@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_process_end.h"
 
 namespace torvane::platform::win32 {
 namespace {
@@ -62,7 +63,7 @@ struct Worker::Shared {
 };
 
 Worker::Worker() : shared_(std::make_shared<Shared>()) {
-  std::thread([shared = shared_] {
+  std::thread thread([shared = shared_] {
     for (;;) {
       std::function<void()> job;
       {
@@ -79,7 +80,9 @@ Worker::Worker() : shared_(std::make_shared<Shared>()) {
       } catch (...) {
       }
     }
-  }).detach();
+  });
+  note_worker_thread(thread);
+  thread.detach();
 }
 
 Worker::~Worker() {

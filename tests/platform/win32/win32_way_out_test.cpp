@@ -109,7 +109,7 @@ TEST(Win32WayOut, AProcessEndsAtOnceWhateverItsWorkersAreDoing) {
         PROCESS_INFORMATION pi{};
         ASSERT_TRUE(::CreateProcessW(child.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
                                      nullptr, nullptr, &si, &pi))
-            << "cannot start " << win32::narrow(child);
+            << "cannot start " << win32::narrow(child) << ": error " << ::GetLastError();
         ::CloseHandle(pi.hThread);
         started.push_back(pi);
       }
