@@ -45,5 +45,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   }
 
   if (SUCCEEDED(com)) ::CoUninitialize();
+  // The settings were written (and flushed) as the main window closed. The return ends the
+  // process without DLL detach code, the workers first stopped where they hold no lock
+  // (win32_process_end.h): a label question or a slow read may still be under way.
   return 0;
 }

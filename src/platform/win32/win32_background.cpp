@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_process_end.h"
 
 namespace torvane::platform::win32 {
 namespace {
@@ -66,7 +67,7 @@ struct Worker::Lane {
 
 std::shared_ptr<Worker::Lane> Worker::start_lane() {
   auto lane = std::make_shared<Lane>();
-  std::thread([lane, left_behind = left_behind_] {
+  std::thread thread([lane, left_behind = left_behind_] {
     std::unique_lock lock(lane->mutex);
     for (;;) {
       lane->wake.wait(lock, [&] { return lane->stopping || lane->waiting; });
@@ -86,7 +87,9 @@ std::shared_ptr<Worker::Lane> Worker::start_lane() {
       lane->running = false;
     }
     if (lane->left_behind) --*left_behind;
-  }).detach();
+  });
+  note_worker_thread(thread);
+  thread.detach();
   return lane;
 }
 

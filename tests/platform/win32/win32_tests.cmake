@@ -31,6 +31,10 @@ add_executable(win32_backend_exit_test
   ${CMAKE_CURRENT_LIST_DIR}/win32_replace_file_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/win32_picture_loads_test.cpp)
 target_link_libraries(win32_backend_exit_test PRIVATE torvane_win32 gtest_main torvane_flags)
+# The process the way-out test starts again and again, beside the test program.
+add_executable(win32_exit_child ${CMAKE_CURRENT_LIST_DIR}/win32_exit_child.cpp)
+target_link_libraries(win32_exit_child PRIVATE torvane_win32 torvane_flags)
+add_dependencies(win32_backend_exit_test win32_exit_child)
 gtest_add_tests(TARGET win32_backend_exit_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/win32_way_out_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/win32_drive_labels_test.cpp
@@ -43,3 +47,6 @@ set_tests_properties(${_win32_exit_tests} PROPERTIES
   RESOURCE_LOCK wine_desktop
   ENVIRONMENT TORVANE_WINE_EXCLUSIVE=1
   TIMEOUT 120)
+# Starts 80 processes under Wine, and waits up to 30 s for one that does not end.
+set_tests_properties(win32.Win32WayOut.AProcessEndsAtOnceWhateverItsWorkersAreDoing
+  PROPERTIES TIMEOUT 400)

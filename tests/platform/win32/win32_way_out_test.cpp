@@ -9,12 +9,14 @@
 
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "platform/win32/win32_form_view.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_window_system.h"
 #include "ui/file_controls.h"
+#include "win32_test_support.h"
 
 namespace torvane::platform {
 namespace {
@@ -113,6 +115,66 @@ TEST(Win32WayOut, AFormDestroyedWhileItsWindowStandsTouchesNoDestroyedControl) {
   for (auto [at, size] : controls)
     for (std::size_t i = 0; i < size; ++i)
       ASSERT_EQ(storage[at + i], kGone) << "written into a destroyed control at " << at + i;
+}
+
+// A process whose workers are busy asking the drives for their labels ends at once, whichever
+// way it leaves, with its own exit code and its C streams written out. Ending it the way
+// ExitProcess does hung now and then under load: a worker ended in the middle of a system
+// call left a lock behind that the process's own end then waited for. So the child
+// (win32_exit_child.cpp) is started many times, a few at once for the load, and each must
+// be gone within a generous time.
+TEST(Win32WayOut, AProcessEndsAtOnceWhateverItsWorkersAreDoing) {
+  wchar_t self[MAX_PATH + 1] = {};
+  const DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
+  std::wstring child(self, n);
+  child = child.substr(0, child.find_last_of(L'\\') + 1) + L"win32_exit_child.exe";
+  test::ScratchFolder dir;
+
+  struct Way {
+    const wchar_t* how;
+    DWORD code;
+  };
+  const Way ways[] = {{L"return", 7}, {L"exit", 5}};
+  constexpr int kRounds = 10, kAtOnce = 4;
+  constexpr DWORD kGenerousMs = 30000;
+  for (int round = 0; round < kRounds; ++round) {
+    for (const Way& way : ways) {
+      std::vector<PROCESS_INFORMATION> started;
+      std::vector<std::wstring> notes;
+      for (int i = 0; i < kAtOnce; ++i) {
+        notes.push_back(dir / (std::to_wstring(round) + way.how + std::to_wstring(i) + L".txt"));
+        std::wstring line =
+            L"\"" + child + L"\" " + way.how + L" \"" + notes.back() + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(::CreateProcessW(child.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
+                                     nullptr, nullptr, &si, &pi))
+            << "cannot start " << win32::narrow(child) << ": error " << ::GetLastError();
+        ::CloseHandle(pi.hThread);
+        started.push_back(pi);
+      }
+      int hung = 0;
+      for (std::size_t i = 0; i < started.size(); ++i) {
+        const HANDLE process = started[i].hProcess;
+        if (::WaitForSingleObject(process, kGenerousMs) != WAIT_OBJECT_0) {
+          ++hung;
+          ::TerminateProcess(process, 99);
+          ::WaitForSingleObject(process, kGenerousMs);
+        } else {
+          DWORD code = 0;
+          ::GetExitCodeProcess(process, &code);
+          EXPECT_EQ(code, way.code) << win32::narrow(way.how);
+          EXPECT_EQ(test::read_bytes(notes[i]), "written before the end")
+              << win32::narrow(way.how);
+        }
+        ::CloseHandle(process);
+      }
+      ASSERT_EQ(hung, 0) << "round " << round << ": " << hung << " of " << kAtOnce
+                         << " children left by \"" << win32::narrow(way.how)
+                         << "\" were still there after " << kGenerousMs / 1000 << " s";
+    }
+  }
 }
 
 }  // namespace
